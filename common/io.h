@@ -1,0 +1,110 @@
+// The one channel for console and file text: the six output destinations,
+// `putstr`, the field builder, console lines and the heap monitor.
+#pragma once
+
+#include <array>
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "common/bset.h"
+#include "common/files.h"
+#include "common/numbers.h"
+#include "common/real.h"
+
+namespace pf {
+
+enum class Program { calculator, plotter };
+
+// Members of `outputcontrol`.
+inline constexpr int kConsole = 0;
+inline constexpr int kEditor = 1;  // never available
+inline constexpr int kOutfile = 2;
+inline constexpr int kLogfile = 3;
+inline constexpr int kPostScript = 4;
+inline constexpr int kOfile = 5;
+
+// The masks callers name destinations by.
+inline constexpr unsigned kToConsole = 1;
+inline constexpr unsigned kToConsoleLog = 9;
+inline constexpr unsigned kToLog = 8;
+inline constexpr unsigned kToResultsLog = 12;
+inline constexpr unsigned kToAll = 13;
+inline constexpr unsigned kToOfile = 32;
+
+inline constexpr int kDefaultPageWidth = 80;
+inline constexpr int kPlotterPageWidth = 150;
+inline constexpr std::size_t kMaxLine = 240;  // a built line takes no fields past this
+
+class Io {
+ public:
+  Io(Program program, std::istream& consoleIn, std::ostream& consoleOut, FileSystem& files);
+  ~Io();
+  Io(const Io&) = delete;
+  Io& operator=(const Io&) = delete;
+
+  Program program() const { return program_; }
+  FileSystem& files() { return files_; }
+
+  // Writes text to the destinations of mask that are open. before: 0 none,
+  // 1 one line end, else two; after: 0 line stays open, 1 ends it, else ends
+  // it and adds an empty line.
+  void putstr(int before, std::string_view text, int after, unsigned mask);
+  // Ends the current line on the destinations of mask.
+  void endLine(unsigned mask) { putstr(0, "", 1, mask); }
+
+  // Reads one console line; false at end of input or on a read fault.
+  bool readConsoleLine(std::string& line);
+
+  bool openOutput(int member, const std::string& name, bool append);
+  void closeOutput(int member);
+  void flushOutput(int member);
+  bool isOpen(int member) const;
+  const std::string& outputName(int member) const;
+  // Writes raw bytes to one open file destination, bypassing putstr.
+  void writeRaw(int member, std::string_view bytes);
+
+  int tokenCapacity() const;
+
+  // Heap monitor: a running count of the large tables in use.
+  void reportAllocation(std::string_view name, long bytes);
+  void reportRelease(std::string_view name, long bytes);
+  long heapBytes() const { return heap_; }
+
+  BSet outputcontrol;
+  int pageWidth = kDefaultPageWidth;
+  bool dontwrap = true;
+  bool monitorheap = false;
+  std::string programName;
+  std::string dateStamp;
+  Real roundingUnit = 0;
+
+ private:
+  void writeToFile(int member, int before, std::string_view text, int after);
+  void writeToPostScript(int before, std::string_view text, int after);
+  void postScriptLineEnd();
+
+  Program program_;
+  std::istream& in_;
+  std::ostream& out_;
+  FileSystem& files_;
+  std::array<std::unique_ptr<std::ostream>, 6> streams_;
+  std::array<std::string, 6> names_;
+  long heap_ = 0;
+  // the calculator's PostScript copy: the line being built and the page position
+  std::string psLine_;
+  int psY_ = 0;
+};
+
+// Appends a value's text right-aligned in width w (w > 0), left-aligned in
+// -w (w < 0) or unpadded (w = 0). A line about to pass 240 characters gets
+// the mark 0xA4 instead and takes no further fields.
+void addfield(std::string& line, std::string_view text, int width);
+void addfield(std::string& line, Real value, int digits, Digits mode, int width);
+void addfield(std::string& line, Real value, int width);
+
+std::string ordinal(int n);  // "1st", "2nd", "3rd", "4th" ... "200th"
+
+}  // namespace pf

@@ -1,0 +1,43 @@
+// Start and end of a run for both programs, and the two ways a run can stop
+// early: the fatal report and the kill answer.
+#pragma once
+
+#include <ctime>
+#include <string>
+
+#include "common/bomb.h"
+#include "common/io.h"
+#include "common/prefs.h"
+
+namespace pf {
+
+inline constexpr const char* kCalculatorName = "PHASEFORGE 3.37";
+inline constexpr const char* kPlotterName = "plotix 1.16";
+
+// The shared start: rounding unit, banner, preferences, log, date stamp.
+void startout(Io& io, Prefs& prefs, const std::string& programName);
+
+// "9.05 on Mon 7 Dec,2026": hour, minutes, weekday, day, month, year.
+std::string makeDateStamp(const std::tm& when);
+// The local time, or SOURCE_DATE_EPOCH (read as UTC) when that is set.
+std::tm stampTime();
+
+std::string logFileName(Program program);
+// prefix + suffix (cut to 20) + ".txt"
+std::string dataFileName(const std::string& prefix, const std::string& suffix);
+
+// Opens prefix + suffix + ".txt" for reading, asking for the suffix when it is
+// empty; bombs when there is none or the file cannot be found.
+std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix,
+                                             std::string& suffix, const std::string& what,
+                                             std::string& fullName);
+
+// Ends the line on every open destination and closes every file.
+void closeall(Io& io);
+
+// What main does with a fatal stop or a kill: the report on every open
+// destination, the wait for Return where the program has one, every file closed.
+void reportBombed(Io& io, const Bombed& fault);
+void reportKilled(Io& io);
+
+}  // namespace pf

@@ -1,0 +1,51 @@
+#include "common/text.h"
+
+#include <array>
+
+namespace pf {
+
+BlankBounds blankBounds(std::string_view text) {
+  BlankBounds b;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!isBlank(text[i])) {
+      if (b.first == 0) b.first = i + 1;
+      b.last = i + 1;
+    }
+  }
+  return b;
+}
+
+std::string trim(std::string_view text) {
+  BlankBounds b = blankBounds(text);
+  if (b.first == 0) return {};
+  return std::string(text.substr(b.first - 1, b.last - b.first + 1));
+}
+
+std::string cut20(std::string_view text) { return std::string(text.substr(0, kMaxToken)); }
+std::string cut5(std::string_view text) { return std::string(text.substr(0, 5)); }
+std::string cutText(std::string_view text) { return std::string(text.substr(0, kMaxText)); }
+
+std::string blanks(int n) {
+  static const std::array<std::string, 15> table = [] {
+    std::array<std::string, 15> t;
+    for (int i = 0; i < 15; ++i) t[i] = std::string(i, ' ');
+    return t;
+  }();
+  if (n <= 0) return {};
+  if (n < 15) return table[n];
+  return std::string(n, ' ');
+}
+
+bool equalApartFromBlanks(std::string_view a, std::string_view b) {
+  return trim(a) == trim(b);
+}
+
+int findInList(std::string_view name, const std::vector<std::string>& names, int count) {
+  std::string key = cut20(name);
+  int n = std::min<int>(count, static_cast<int>(names.size()));
+  for (int i = 0; i < n; ++i)
+    if (names[i] == key) return i + 1;
+  return 0;
+}
+
+}  // namespace pf

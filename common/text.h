@@ -1,0 +1,42 @@
+// Text helpers. Text is bytes; blanks are tab, space and 0xCA.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pf {
+
+inline constexpr std::size_t kMaxText = 255;   // longest text the programs hold
+inline constexpr std::size_t kMaxToken = 20;   // longest token or name
+
+inline constexpr char kDegree = '\xA1';
+inline constexpr char kMicro = '\xB5';
+inline constexpr char kBullet = '\xA5';
+inline constexpr char kHardBlank = '\xCA';
+inline constexpr char kOverflowMark = '\xA4';
+
+inline bool isBlank(char c) { return c == '\t' || c == ' ' || c == kHardBlank; }
+
+// 1-based positions of the first and last non-blank character; both 0 when
+// the text is empty or all blank.
+struct BlankBounds {
+  std::size_t first = 0;
+  std::size_t last = 0;
+};
+BlankBounds blankBounds(std::string_view text);
+
+std::string trim(std::string_view text);
+std::string cut20(std::string_view text);
+std::string cut5(std::string_view text);
+std::string cutText(std::string_view text);  // at most 255 characters
+std::string blanks(int n);
+
+// Equal when both are blank, or their trimmed forms are identical.
+bool equalApartFromBlanks(std::string_view a, std::string_view b);
+
+// 1-based position of the first exact match of name (cut to 20) among the
+// first count names; 0 when absent.
+int findInList(std::string_view name, const std::vector<std::string>& names, int count);
+
+}  // namespace pf
