@@ -170,12 +170,26 @@ void regressionNotAvailable(Io& io) {
   io.putstr(1, "dataset regression (lsqds) is not available in this version", 1, kToAll);
 }
 
+// Every pass of modes 0 to 3 starts from the script's defaults and reads the
+// script afresh, from the data file opened at start or opened again.
+void readPassScript(Io& io, CalculatorRun& run) {
+  RunFiles& files = run.files;
+  if (run.pass > 1 || !files.data)
+    files.data = getscriptfile(io, run.prefs, files.suffix, files.dataName);
+  readscripts(io, files.data, run.script);
+  run.windows.calcCode = run.calcCode;
+  applyScriptLimits(run.script, run.windows);
+}
+
 void runPass(Io& io, CalculatorRun& run) {
   switch (run.calcCode) {
     case kCalcTables:
     case kCalcAveragePT:
     case kCalcReactions:
     case kCalcPhaseDiagram:
+      readPassScript(io, run);
+      facilityNotAvailable(io);
+      return;
     case kCalcLists:
       facilityNotAvailable(io);
       return;

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "calc/driver/oxides.h"
+#include "calc/driver/script.h"
+#include "calc/driver/windows.h"
 #include "calc/driver/working_tables.h"
 #include "common/io.h"
 #include "common/prefs.h"
@@ -53,6 +55,8 @@ struct CalculatorRun {
   WorkingTables tables;
   OxideTable oxides{};
   DiagramChoice diagram;
+  ScriptSettings script;
+  WindowState windows;
   int pass = 0;
 };
 
