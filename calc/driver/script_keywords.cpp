@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "calc/driver/script.h"
+#include "calc/driver/windows.h"
 #include "common/bomb.h"
 #include "common/numbers.h"
 #include "common/text.h"
@@ -348,7 +349,8 @@ int readNamedValues(Io& io, const Tokens& line, NamedActivities& target, Activit
   }
   for (const NamedValue& item : result.items) {
     std::string echo = echoHead + item.name;
-    echo += item.hasValue ? ") = " + realToText(item.value) : std::string(") - to be set ");
+    echo += item.hasValue ? ") = " + decimalText(item.value, decimalsNeeded(item.value, 6))
+                          : std::string(") - to be set ");
     io.putstr(0, echo, 1, kToConsole);
   }
   target = std::move(result);

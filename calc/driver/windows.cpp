@@ -14,7 +14,12 @@ namespace pf {
 
 int decimalsNeeded(Real x, int most) {
   if (!std::isfinite(x) || std::fabs(x - std::nearbyint(x)) < 1e-9L) return 0;
-  return std::min(decimalPlaces(x, PlacesMode::afterPoint), most);
+  int d = std::min(decimalPlaces(x, PlacesMode::afterPoint), most);
+  // the shared counter's absolute tolerance loses the digits of small values
+  // such as 0.0001; take more until the value prints as it is
+  Real tolerance = 1e-9L * std::max(Real{1}, std::fabs(x));
+  while (d < most && std::fabs(std::nearbyint(x * pow10(d)) / pow10(d) - x) > tolerance) ++d;
+  return d;
 }
 
 std::string decimalText(Real x, int d) {
@@ -67,6 +72,10 @@ std::vector<std::string> pairFaults(const PairRule& r, Real low, Real high, bool
   return faults;
 }
 
+std::string shown(Real x) {
+  return decimalText(x, decimalsNeeded(x, 6));
+}
+
 // The held pair is tested first, so a good preset is never asked; each
 // answer is tested, and one still bad after the last allowed answer ends the run.
 void lowhigh(Io& io, const PairRule& r, Real& low, Real& high, bool strict) {
@@ -94,15 +103,15 @@ void Tlowhigh(Io& io, Real& low, Real& high, bool strict) {
              kTmax,
              false,
              false,
-             realToText(kTmin - kCelsius),
-             realToText(kTmax - kCelsius),
+             shown(kTmin - kCelsius),
+             shown(kTmax - kCelsius),
              kCelsius};
   lowhigh(io, r, low, high, strict);
 }
 
 void Plowhigh(Io& io, Real Pmin, Real& low, Real& high, bool strict) {
-  PairRule r{"P",   "P(low)",         "P(high)",         true, true, Pmin, kPmax, false,
-             false, realToText(Pmin), realToText(kPmax), 0};
+  PairRule r{"P",   "P(low)", "P(high)", true,        true,         Pmin,
+             kPmax, false,    false,     shown(Pmin), shown(kPmax), 0};
   lowhigh(io, r, low, high, strict);
 }
 
