@@ -418,7 +418,7 @@ int setbulkLine(Io&, const Tokens& line, ScriptSettings& s) {
   if (!(total > 0) || !std::isfinite(total)) return kLineBadInfo;
   if (s.bulks.size() >= 2) return kLineBadInfo;
   if (s.bulks.size() == 1 && bulk.size() != s.bulks[0].size()) return kLineBadInfo;
-  for (Real& x : bulk) x = x * 100 / total;
+  for (Real& x : bulk) x = x / total * 100;
   s.bulks.push_back(std::move(bulk));
   s.setbulkState = v.state;
   return kLineAccepted;

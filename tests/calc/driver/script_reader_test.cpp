@@ -198,6 +198,10 @@ TEST(ScriptReader, BulkCompositions) {
   EXPECT_NEAR(s.bulks[1][2], 50, 1e-15L);
   EXPECT_EQ(s.setbulkState, kAsk);
 
+  ScriptSettings huge = readScript("setbulk 1e4931 1\n");
+  EXPECT_NEAR(huge.bulks[0][0], 100, 1e-15L) << "huge amounts are scaled without overflow";
+  EXPECT_TRUE(readScript("setbulk 9e4931 9e4931\n").bulks.empty()) << "an infinite total";
+
   Dialogue d;
   ScriptSettings bad = readScript(d, "setbulk 1 2 3\nsetbulk 1 2\nsetbulk 0 0 0\n");
   EXPECT_EQ(bad.bulks.size(), 1u);
