@@ -75,6 +75,10 @@ void startout(Io& io, Prefs& prefs, const std::string& programName) {
   io.dateStamp = makeDateStamp(stampTime());
 }
 
+bool openOutputFile(Io& io, int member, const std::string& prefix, const std::string& suffix) {
+  return io.openOutput(member, dataFileName(prefix, suffix), false);
+}
+
 std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix,
                                              std::string& suffix, const std::string& what,
                                              std::string& fullName) {

@@ -91,6 +91,17 @@ TEST(RunFiles, NamesFromTheSuffixAndMessages) {
   EXPECT_TRUE(has(r.file("pf-ex-o.txt"), std::string(47, '=')));
 }
 
+TEST(RunFiles, ALongSuffixNeverNamesTheDataFile) {
+  const std::string suffix = "abcdefghijklmnopqrstuvwxyz";
+  const std::string cut = suffix.substr(0, 20);
+  Session r("0\n" + suffix + "\nn\n\n");
+  r.files.contents["pf-" + cut + ".txt"] = "% my script\n*\n";
+  r.go();
+  EXPECT_EQ(r.file("pf-" + cut + ".txt"), "% my script\n*\n");
+  EXPECT_TRUE(r.files.exists("pf-" + cut + "-o.txt"));
+  EXPECT_TRUE(r.files.exists("pf-" + cut + "-px.txt"));
+}
+
 TEST(RunFiles, EmptySuffixAndMissingFileStopTheRun) {
   Session empty("0\n\n\n");
   empty.go();
