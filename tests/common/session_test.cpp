@@ -37,7 +37,7 @@ TEST(Prefs, KeysValuesAndDefaults) {
       "dontwrap no\n"
       "makeps ask\n"
       "strictsyntax maybe   % any other word is on\n"
-      "dataset yes ds62\n"
+      "dataset yes mydata\n"
       "datafile demo\n"
       "axfile whatever\n"
       "calcmode 4\n"
@@ -52,7 +52,7 @@ TEST(Prefs, KeysValuesAndDefaults) {
   EXPECT_FALSE(p.dontwrap);
   EXPECT_FALSE(p.makeps);
   EXPECT_TRUE(p.strictsyntax);
-  EXPECT_EQ(p.dataset, "ds62");
+  EXPECT_EQ(p.dataset, "mydata");
   EXPECT_EQ(p.datafile, "demo");
   EXPECT_EQ(p.calcmode, 4);
   EXPECT_TRUE(p.autoexit);
