@@ -108,9 +108,16 @@ Real cubicstep(Real stepa, Real fa, Real ga, Real stepb, Real fb, Real gb, Io& i
   } else {
     const Real disc = 4 * h * h - 12 * l * ga * length;
     if (disc >= 0) {
-      // the + root is where the cubic has its minimum
-      t1 = (-2 * h + std::sqrt(disc)) / (6 * l);
-      t2 = (-2 * h - std::sqrt(disc)) / (6 * l);
+      // t1, the + root, is where the cubic has its minimum. Each root is
+      // taken in the form without cancellation: for a nearly quadratic f
+      // (l tiny) the textbook form loses every digit.
+      const Real root = std::sqrt(disc);
+      const Real gal = -2 * ga * length;
+      if (h >= 0)
+        t1 = 2 * h + root == 0 ? 0 : gal / (2 * h + root);  // 0: flat at stepa
+      else
+        t1 = (-2 * h + root) / (6 * l);
+      t2 = h < 0 ? gal / (2 * h - root) : (-2 * h - root) / (6 * l);
     } else {
       real = false;
     }
