@@ -213,10 +213,16 @@ void printHeader(NleCall& call) {
   addfield(columns, "it", 4);
   addfield(columns, "f", 12);
   addfield(columns, "maxe", 12);
-  addfield(columns, call.options.lineSearch ? "slim" : "radius", 12);
-  addfield(columns, call.options.lineSearch ? "acc" : "", 4);
-  addfield(columns, call.options.lineSearch ? "step" : "lambda", 12);
-  addfield(columns, call.options.lineSearch ? "" : "rho", 12);
+  if (call.options.lineSearch) {
+    addfield(columns, "slim", 12);
+    addfield(columns, "acc", 4);
+    addfield(columns, "step", 12);
+  } else {
+    addfield(columns, "radius", 12);
+    addfield(columns, "", 4);
+    addfield(columns, "lambda", 12);
+    addfield(columns, "rho", 12);
+  }
   call.io.putstr(0, columns, 1, call.options.mask);
 }
 
@@ -462,7 +468,9 @@ NleResult nle(NleSystem& system, const NleOptions& options, Io& io, NleWorkspace
         options.lineSearch ? lineSearchIterations(call, overit) : trustregion(call, overit);
     code = finalCode(call, overit, method);
     // the caller's tables should describe the point handed back
-    if (!call.stateAtY) evaluateAt(call, call.y(), head(workspace.trialResiduals, m), false);
+    if (!call.stateAtY) evaluateAt(call, call.y(), head(workspace.residuals, m), false);
+    result.sumOfSquares = halfSumOfSquares(head(workspace.residuals, m));
+    result.maxResidual = maxAbs(head(workspace.residuals, m));
   }
   writeBack(call);
   if (options.printLevel >= 2) printOutcome(call, code);
@@ -471,8 +479,6 @@ NleResult nle(NleSystem& system, const NleOptions& options, Io& io, NleWorkspace
   result.iterations = call.iteration;
   result.evaluations = call.evaluations;
   result.rankDeficient = call.rankDeficient;
-  result.sumOfSquares = call.trial.f;
-  result.maxResidual = call.trial.maxe;
   return result;
 }
 

@@ -123,8 +123,8 @@ struct NleResult {
   int iterations = 0;
   int evaluations = 0;         // calls of NleSystem::evaluate
   bool rankDeficient = false;  // the last decomposition dropped a singular value
-  Real sumOfSquares = 0;       // f = half the sum of squared residuals, last trial
-  Real maxResidual = 0;
+  Real sumOfSquares = 0;       // f = half the sum of squared residuals at the point returned
+  Real maxResidual = 0;        // (both 0 when the solver could not start)
 };
 
 // The reason line for a code (without its indent); for 0, the convergence
@@ -132,7 +132,8 @@ struct NleResult {
 std::string nleReason(int code, bool esize, bool fsize);
 
 // Storage for one solve, sized at the start of each call and reusable across
-// calls, so that the iterations allocate nothing.
+// calls, so that the iterations allocate nothing. A solve started from inside
+// another's evaluation needs a workspace of its own.
 struct NleWorkspace {
   std::vector<int> solved;  // quantity index of each unknown
   std::vector<Real> y, yTrial, weight, step;
@@ -143,7 +144,8 @@ struct NleWorkspace {
 };
 
 // Solves the system from the current values of its quantities; on return
-// the solved quantities hold the last iterate (the solution for code 0).
+// the solved quantities hold the last iterate (the solution for code 0), and
+// the system's last evaluation was at that point (except for code 9).
 NleResult nle(NleSystem& system, const NleOptions& options, Io& io, NleWorkspace& workspace);
 NleResult nle(NleSystem& system, const NleOptions& options, Io& io);
 

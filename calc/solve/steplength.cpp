@@ -19,8 +19,8 @@ constexpr Real kExtendFraction = 0.9L;
 constexpr Real kExtendGrowth = 5;
 constexpr int kMaxExtensions = 10;
 constexpr int kMaxInterpolations = 10;
-constexpr Real kIntervalMargin = 0.01L;  // keeps interpolated steps off the ends
-constexpr Real kRetryFraction = 0.5L;    // after a failed trial
+constexpr Real kIntervalMargin = 0.1L;  // keeps interpolated steps off the ends
+constexpr Real kRetryFraction = 0.5L;   // after a failed trial
 
 // How close to an accessible boundary the step goes, by accessibility code.
 Real boundaryFraction(int access) {

@@ -129,8 +129,11 @@ TEST(Nle, KnownSolutionsWithBothMethods) {
       EXPECT_EQ(result.code, kConverged);
       EXPECT_FALSE(result.rankDeficient);
       EXPECT_LE(result.iterations, 12);
-      for (std::size_t q = 0; q < c.solution.size(); ++q)
+      for (std::size_t q = 0; q < c.solution.size(); ++q) {
         EXPECT_LE(std::fabs(s.list[q].value - c.solution[q]), 1e-9L) << s.list[q].name;
+        EXPECT_LE(std::fabs(s.visited.back()[q] - s.list[q].value), 1e-15L);
+      }
+      EXPECT_LE(result.maxResidual, 1e-8L);
       EXPECT_EQ(console.text(), "");
     }
 }
@@ -203,7 +206,13 @@ TEST(Nle, StrictBoundIsOnlyApproachedAndGivesUpAfterTenExtensions) {
   NleResult result = nle(s, options(true), console.io);
   EXPECT_EQ(result.code, kNoInterval);
   for (const Values& x : s.visited) EXPECT_LT(x[0], 1);
-  // start, iteration start, first trial, ten extensions, the last one rejected
+  // the failed search leaves the point where the iteration started
+  EXPECT_EQ(s.list[0].value, 0.5L);
+  EXPECT_EQ(s.visited.back()[0], 0.5L);
+  EXPECT_EQ(result.maxResidual, 1.5L);
+  EXPECT_EQ(result.sumOfSquares, 1.125L);
+  // start, iteration start, first trial, ten extended trials, and once more
+  // at the point handed back
   EXPECT_EQ(result.evaluations, 2 + 1 + 11);
 }
 
