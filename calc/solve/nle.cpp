@@ -5,7 +5,6 @@
 
 #include "calc/solve/nle_steps.h"
 #include "common/bomb.h"
-#include "common/text.h"
 
 namespace pf {
 

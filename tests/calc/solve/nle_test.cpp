@@ -504,20 +504,6 @@ TEST(Nle, UnknownAccessibilityCodeIsFatal) {
   expectBomb(s, options(true), "steplength", "unknown accessibility");
 }
 
-TEST(Nle, ReasonTexts) {
-  EXPECT_EQ(nleReason(0, true, true), "size of max residual (esize)");
-  EXPECT_EQ(nleReason(0, false, true), "size of sum of squares of residual (fsize)");
-  EXPECT_EQ(nleReason(0, false, false), "step too small near solution (dxconverge)");
-  EXPECT_EQ(nleReason(1, false, false), "step too small distant from solution (dxstop)");
-  EXPECT_EQ(nleReason(4, false, false), "too many iterations in finding interval in steplength");
-  EXPECT_EQ(nleReason(5, false, false),
-            "too many iterations in finding value in interval in steplength");
-  EXPECT_EQ(nleReason(6, false, false),
-            "sequence of not reduced (at accessible boundary) in steplength");
-  EXPECT_EQ(nleReason(9, false, false), "solver could not start");
-  EXPECT_EQ(nleReason(8, false, false), "shouldn't get here");
-}
-
 TEST(Nle, CallerTablesAreCheckedBeforeUse) {
   struct Case {
     const char* name;
