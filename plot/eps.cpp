@@ -224,7 +224,7 @@ void drawLines(Io& io, const Drawing& drawing) {
     for (std::size_t p = 0; p < line.visible.size(); ++p)
       ps(io, pathLine(page, line.visible[p], p == 0 ? "moveto" : "lineto"));
     ps(io, "stroke");
-    if (!numbering) continue;
+    if (!numbering || line.joined.empty()) continue;
     const std::size_t middle = std::max<std::size_t>(line.joined.size() / 2, 1) - 1;
     const XY at = line.joined[middle].at;
     if (!s.window.contains(at)) continue;
