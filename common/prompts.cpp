@@ -32,8 +32,10 @@ std::string readAnswerLine(Io& io) {
   return editedLine(raw);
 }
 
-void checkKill(const Io& io, const Tokens& answer) {
-  if (isKill(io, answer)) killrun();
+void checkKill(Io& io, const Tokens& answer) {
+  if (!isKill(io, answer)) return;
+  io.putstr(0, trim(answer[1]), 0, kToLog);
+  killrun();
 }
 
 void logAnswer(Io& io, const Tokens& answer) {
@@ -64,7 +66,7 @@ void promptstrings(Io& io, std::string_view question, Tokens& tokens) {
   io.putstr(0, std::string(question) + " : ", 0, kToConsoleLog);
   prstrings(io, tokens);
   logAnswer(io, tokens);
-  checkKill(io, tokens);
+  if (isKill(io, tokens)) killrun();
 }
 
 void rstrings(Io& io, std::istream& file, Tokens& tokens) {

@@ -1,0 +1,74 @@
+// The calculator's run: start-up, the calculation menu, the run files, the
+// main loop over passes and the end report.
+#pragma once
+
+#include <istream>
+#include <memory>
+#include <string>
+
+#include "calc/driver/oxides.h"
+#include "calc/driver/working_tables.h"
+#include "common/io.h"
+#include "common/prefs.h"
+
+namespace pf {
+
+// Menu codes the user types.
+inline constexpr int kMenuTables = 0;
+inline constexpr int kMenuPhaseDiagram = 1;
+inline constexpr int kMenuAveragePT = 2;
+inline constexpr int kMenuReactions = 3;
+inline constexpr int kMenuLists = 4;
+inline constexpr int kMenuRegression = 9;  // the word "lsqds"
+
+// Internal codes the passes are dispatched on.
+inline constexpr int kCalcTables = 0;
+inline constexpr int kCalcAveragePT = 1;
+inline constexpr int kCalcReactions = 2;
+inline constexpr int kCalcPhaseDiagram = 3;
+inline constexpr int kCalcLists = 5;
+inline constexpr int kCalcRegression = 6;
+
+struct RunFiles {
+  std::string suffix;    // names the run's data file
+  std::string dataName;  // "pf-" + suffix + ".txt"
+  std::unique_ptr<std::istream> data;
+  std::string outName;   // results, "pf-" + suffix + "-o.txt"
+  std::string oName;     // drawing output, "pf-" + suffix + "-px.txt"
+};
+
+// The switches that diagram types set for the fluid calculations.
+struct DiagramChoice {
+  int diagrammode = 0;
+  int fluidtype = 0;          // 6 for x(CO2) diagrams: fixed mole fractions
+  bool fluidInExcess = true;  // cleared for x(CO2) diagrams
+};
+
+struct CalculatorRun {
+  Prefs prefs;
+  int menuCode = -1;
+  int calcCode = -1;
+  bool makeo = true;  // write the drawing output file
+  RunFiles files;
+  WorkingTables tables;
+  OxideTable oxides{};
+  DiagramChoice diagram;
+  int pass = 0;
+};
+
+int askCalculationType(Io& io, const Prefs& prefs);
+int internalCode(int menuCode);  // bombs ("setup", "unknown code") for any other
+const char* moreQuestion(int calcCode);
+
+void setupWorkingState(Io& io, CalculatorRun& run);
+void openRunFiles(Io& io, CalculatorRun& run);
+void reopenRunFiles(Io& io, CalculatorRun& run);
+
+// Menu of diagram types for reaction calculations; a script preset of 1 to 5
+// is taken without asking.
+DiagramChoice askDiagramType(Io& io, int preset);
+
+// The whole run, from banner to the last file closed. Always returns 0.
+int runCalculator(Io& io);
+
+}  // namespace pf
