@@ -112,7 +112,7 @@ Real channelFluidTerm(Io& io, const EndMember& e, Real p, Real t, const GibbsSet
 }
 
 Real waterDielectricConstant(Real density, Real t) {
-  Real celsius = t - 273;
+  Real celsius = t - 273.15L;  // the correlation's own Celsius scale
   if (!(celsius >= 0)) bomb("gem", "water dielectric constant needs T of 0 C or more");
   Real root = std::sqrt(celsius);
   Real exponent =

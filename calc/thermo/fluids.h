@@ -38,7 +38,7 @@ Real h2oCo2MixingTerm(Io& io, Fluid fluid, Real xco2, Real xh2o, Real p, Real t,
 Real channelFluidTerm(Io& io, const EndMember& em, Real p, Real t, const GibbsSettings& settings);
 Real aqueousTerm(Io& io, const EndMember& em, Real p, Real t, const GibbsSettings& settings);
 
-// Dielectric constant of water from its density (g/cm3) and T (K, t = T - 273 in C).
+// Dielectric constant of water from its density (g/cm3) and T (K).
 Real waterDielectricConstant(Real density, Real t);
 // Debye-Hueckel A (log10 gamma, kg^1/2 mol^-1/2) and B (1/m kg^1/2 mol^-1/2)
 // of the H2O-CO2 solvent; the mole fractions are normalised here.

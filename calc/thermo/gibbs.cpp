@@ -18,9 +18,14 @@ constexpr Real kBraggWilliamsHigh = 0.9999999L;
 constexpr int kBraggWilliamsHalvings = 20;
 constexpr Real kBraggWilliamsTolerance = 0.001L;
 
+// Whole numbers without a trail of zeros, others to six digits.
+std::string valueText(Real x) {
+  if (std::fabs(x) < 1e9L && x == std::nearbyint(x)) return std::to_string(roundToInt(x));
+  return realToText(x);
+}
+
 std::string pointText(Real p, Real t) {
-  return " at P = " + realToText(p, 6, Digits::significant) +
-         " kbar, T = " + realToText(t, 6, Digits::significant) + " K";
+  return " at P = " + valueText(p) + " kbar, T = " + valueText(t) + " K";
 }
 
 [[noreturn]] void equationFault(const EndMember& e, Real p, Real t, const std::string& what) {
