@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "calc/thermo/fluids.h"
 #include "common/bomb.h"
@@ -52,37 +53,45 @@ constexpr Table kCO2 = {{
 constexpr Real kHighestDensity = 0.16L;
 constexpr Real kLowestDensity = 1e-7L;
 constexpr int kScanPoints = 400;
-// Above this temperature each isotherm rises monotonically, so a coarse scan
-// finds the one root as surely as the fine one.
+// Above this temperature each isotherm rises monotonically (it does from
+// 645 K for H2O, everywhere for CO2), so a coarse scan finds the one root.
 constexpr Real kMonotonicAbove = 700;
 constexpr int kCoarseScanPoints = 48;
 constexpr int kBisections = 200;
-constexpr Real kDensityTolerance = 1e-15L;  // relative width of the final bracket
+constexpr Real kDensityTolerance = 1e-13L;  // relative width of the final bracket
+constexpr double kFastTolerance = 1e-9;     // where double hands over to extended precision
 
+// Coefficients at one temperature, in extended precision for the root and
+// in double for the scan, which only looks at signs.
 struct Coefficients {
   std::array<Real, 11> c{};  // c[1..10]
-  Real rt = 0;               // MPa cm3/mol
+  std::array<double, 11> fast{};
+  Real rt = 0;  // MPa cm3/mol
 };
 
 Coefficients coefficientsAt(const Table& table, Real t) {
   Coefficients k;
   Real t2 = t * t;
-  for (int i = 0; i < 10; ++i) {
-    const auto& row = table[static_cast<std::size_t>(i)];
-    k.c[static_cast<std::size_t>(i) + 1] =
-        row[0] / (t2 * t2) + row[1] / t2 + row[2] / t + row[3] + row[4] * t + row[5] * t2;
+  for (std::size_t i = 0; i < 10; ++i) {
+    const auto& row = table[i];
+    k.c[i + 1] = row[0] / (t2 * t2) + row[1] / t2 + row[2] / t + row[3] + row[4] * t + row[5] * t2;
+    k.fast[i + 1] = static_cast<double>(k.c[i + 1]);
   }
   k.rt = kR * t;
   return k;
 }
 
-Real pressureMPa(const Coefficients& k, Real rho) {
-  const auto& c = k.c;
-  Real rho2 = rho * rho;
-  Real denominator = c[2] + rho * (c[3] + rho * (c[4] + rho * (c[5] + rho * c[6])));
-  Real numerator = c[3] + rho * (2 * c[4] + rho * (3 * c[5] + rho * 4 * c[6]));
-  return k.rt * (rho + c[1] * rho2 - rho2 * numerator / (denominator * denominator) +
-                 c[7] * rho2 * std::exp(-c[8] * rho) + c[9] * rho2 * std::exp(-c[10] * rho));
+template <typename F>
+F pressureOf(const std::array<F, 11>& c, F rt, F rho) {
+  F rho2 = rho * rho;
+  F denominator = c[2] + rho * (c[3] + rho * (c[4] + rho * (c[5] + rho * c[6])));
+  F numerator = c[3] + rho * (2 * c[4] + rho * (3 * c[5] + rho * 4 * c[6]));
+  return rt * (rho + c[1] * rho2 - rho2 * numerator / (denominator * denominator) +
+               c[7] * rho2 * std::exp(-c[8] * rho) + c[9] * rho2 * std::exp(-c[10] * rho));
+}
+
+Real excessPressure(const Coefficients& k, Real rho, Real target) {
+  return pressureOf(k.c, k.rt, rho) - target;
 }
 
 Real residualHelmholtzOverRT(const Coefficients& k, Real rho) {
@@ -103,12 +112,49 @@ Real bisect(const Coefficients& k, Real low, Real high, Real target) {
   for (int step = 0; step < kBisections; ++step) {
     Real middle = (low + high) / 2;
     if (middle <= low || middle >= high || high - low <= kDensityTolerance * high) return middle;
-    if (pressureMPa(k, middle) < target)
+    if (excessPressure(k, middle, target) < 0)
       low = middle;
     else
       high = middle;
   }
   bomb("sterner-pitzer", "did not converge");
+}
+
+// Bisection from a bracket of extended-precision signs: most halvings are
+// done in double, and the narrow bracket they leave is kept only when the
+// extended-precision signs confirm it.
+Real bisectBracket(const Coefficients& k, Real low, Real high, Real target) {
+  const double fastRt = static_cast<double>(k.rt);
+  const double fastTarget = static_cast<double>(target);
+  double fastLow = static_cast<double>(low), fastHigh = static_cast<double>(high);
+  for (int step = 0; step < kBisections && fastHigh - fastLow > kFastTolerance * fastHigh; ++step) {
+    double middle = (fastLow + fastHigh) / 2;
+    if (pressureOf(k.fast, fastRt, middle) < fastTarget)
+      fastLow = middle;
+    else
+      fastHigh = middle;
+  }
+  Real narrowLow = fastLow, narrowHigh = fastHigh;
+  if (narrowLow >= low && narrowHigh <= high && excessPressure(k, narrowLow, target) < 0 &&
+      excessPressure(k, narrowHigh, target) >= 0)
+    return bisect(k, narrowLow, narrowHigh, target);
+  return bisect(k, low, high, target);
+}
+
+// The root in the interval where the double-precision scan saw the sign
+// change. Rounding can put the change one interval off when a grid point
+// lies within rounding of the root; then the neighbour holds it, or the
+// grid point is the root.
+Real rootNear(const Coefficients& k, const std::vector<Real>& grid, std::size_t high, Real target) {
+  std::size_t low = high - 1;
+  Real atLow = excessPressure(k, grid[low], target);
+  Real atHigh = excessPressure(k, grid[high], target);
+  if (atLow < 0 && atHigh >= 0) return bisectBracket(k, grid[low], grid[high], target);
+  if (atHigh < 0 && high + 1 < grid.size() && excessPressure(k, grid[high + 1], target) >= 0)
+    return bisectBracket(k, grid[high], grid[high + 1], target);
+  if (atLow >= 0 && low >= 1 && excessPressure(k, grid[low - 1], target) < 0)
+    return bisectBracket(k, grid[low - 1], grid[low], target);
+  return std::fabs(atLow) < std::fabs(atHigh) ? grid[low] : grid[high];
 }
 
 }  // namespace
@@ -119,17 +165,21 @@ FluidState pitzerSterner(Io& io, Fluid fluid, Real p, Real t) {
   Coefficients k = coefficientsAt(fluid == Fluid::CO2 ? kCO2 : kH2O, t);
   Real target = 100 * p;  // MPa
   Real lowest = std::fmin(target / k.rt / 1000, kLowestDensity);
-  int points = t > kMonotonicAbove ? kCoarseScanPoints : kScanPoints;
-  Real ratio = std::pow(kHighestDensity / lowest, 1 / static_cast<Real>(points - 1));
+  std::size_t points = t > kMonotonicAbove ? kCoarseScanPoints : kScanPoints;
+  Real ratio = std::exp(std::log(kHighestDensity / lowest) / static_cast<Real>(points - 1));
+  std::vector<Real> grid(points);
+  grid[0] = lowest;
+  for (std::size_t i = 1; i + 1 < points; ++i) grid[i] = grid[i - 1] * ratio;
+  grid[points - 1] = kHighestDensity;
+  const double fastTarget = static_cast<double>(target);
+  const double fastRt = static_cast<double>(k.rt);
   bool found = false;
   Real bestRho = 0, bestLnF = 0;
-  Real previousRho = lowest;
-  Real previousExcess = pressureMPa(k, lowest) - target;
-  for (int i = 1; i < points; ++i) {
-    Real rho = i == points - 1 ? kHighestDensity : previousRho * ratio;
-    Real excess = pressureMPa(k, rho) - target;
-    if (previousExcess < 0 && excess >= 0) {
-      Real root = bisect(k, previousRho, rho, target);
+  bool wasBelow = true;  // the lowest density is far below the target pressure
+  for (std::size_t i = 0; i < points; ++i) {
+    bool below = pressureOf(k.fast, fastRt, static_cast<double>(grid[i])) < fastTarget;
+    if (i > 0 && wasBelow && !below) {
+      Real root = rootNear(k, grid, i, target);
       Real lnF = lnFugacity(k, root, target);
       if (!found || lnF < bestLnF) {
         found = true;
@@ -137,8 +187,7 @@ FluidState pitzerSterner(Io& io, Fluid fluid, Real p, Real t) {
         bestLnF = lnF;
       }
     }
-    previousRho = rho;
-    previousExcess = excess;
+    wasBelow = below;
   }
   if (!found) bomb("sterner-pitzer", "no bracket");
   Real volume = 0.1L / bestRho;
