@@ -52,8 +52,9 @@ Real h2oGasAttraction(Real t) {
   return 16137.46L - 69.656L * t + 0.11618L * t * t - 6.8128e-5L * t * t * t;
 }
 
-void requirePositivePressure(Real p, const char* fluid) {
+void requirePositive(Real p, Real t, const char* fluid) {
   if (!(p > 0)) bomb("gem", std::string("P not above 0 for the fluid ") + fluid);
+  if (!(t > 0)) bomb("gem", std::string("T not above 0 K for the fluid ") + fluid);
 }
 
 }  // namespace
@@ -93,7 +94,7 @@ Real mrkLnPhi(Real a, Real b, Real p, Real t, Real v) {
 }
 
 FluidState corkCO2(Real p, Real t) {
-  requirePositivePressure(p, "CO2");
+  requirePositive(p, t, "CO2");
   Real a = 659.8L + 0.21078L * t - 0.00063976L * t * t;
   Real rt = kR * t;
   Real v = findVs(a, kCO2B, p, t, 3 * kCO2B + rt / p, kGasRestartP);
@@ -104,7 +105,7 @@ FluidState corkCO2(Real p, Real t) {
 }
 
 FluidState corkH2O(Real p, Real t) {
-  requirePositivePressure(p, "H2O");
+  requirePositive(p, t, "H2O");
   const Real b = kH2OB;
   Real rt = kR * t;
   Real a = h2oAttraction(t);
@@ -132,7 +133,7 @@ FluidState corkH2O(Real p, Real t) {
 }
 
 FluidState correspondingStatesCork(Real tcrit, Real pcrit, Real p, Real t) {
-  requirePositivePressure(p, "of the corresponding-states CORK");
+  requirePositive(p, t, "of the corresponding-states CORK");
   Real rootTc = std::sqrt(tcrit);
   Real a = (5.45963e-5L * tcrit * tcrit * rootTc - 8.6392e-6L * tcrit * rootTc * t) / pcrit;
   Real b = 9.18301e-4L * tcrit / pcrit;

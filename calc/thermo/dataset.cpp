@@ -166,8 +166,11 @@ void readEntryCount(Dataset& ds) {
     bomb(kSetup, "no number of end-members on line 1");
   std::string_view first = blankSeparated(ds.lines[0]).front();
   int count;
-  if (!fileInteger(first, count))
+  if (!fileInteger(first, count)) {
+    // a whole number too large for the reader is still a count
+    if (sstringkind(first) == kInteger && first[0] != '-') bomb(kSetup, "too many end-members");
     bomb(kSetup, "number of end-members on line 1 " + quoted(first) + " is not an integer");
+  }
   if (count > kMaxEntries) bomb(kSetup, "too many end-members");
   if (count < 1) bomb(kSetup, "number of end-members on line 1 must be at least 1");
   ds.entries = count;
@@ -256,16 +259,18 @@ void readFileCovariance(Dataset& ds) {
   std::size_t index = 0;
   for (int row = 1; row <= ds.entries; ++row) {
     for (int column = row; column <= ds.entries; ++column) {
-      std::string where = "row " + std::to_string(row) + " (" + ds.names[row] + "), column " +
-                          std::to_string(column) + " (" + ds.names[column] + ")";
+      auto where = [&] {
+        return "row " + std::to_string(row) + " (" + ds.names[row] + "), column " +
+               std::to_string(column) + " (" + ds.names[column] + ")";
+      };
       if (!cursor.next(token, anyLine))
-        bomb(kSetup, "file ends in the covariance matrix at " + where);
+        bomb(kSetup, "file ends in the covariance matrix at " + where());
       Real value;
       if (!fileReal(token, value))
-        bomb(kSetup, "covariance matrix, " + where + ": " + quoted(token) + " is not a number");
+        bomb(kSetup, "covariance matrix, " + where() + ": " + quoted(token) + " is not a number");
       if (std::fabs(value) > FLT_MAX)
-        bomb(kSetup,
-             "covariance matrix, " + where + ": " + quoted(token) + " is beyond single precision");
+        bomb(kSetup, "covariance matrix, " + where() + ": " + quoted(token) +
+                         " is beyond single precision");
       ds.fileCovariance[index++] = static_cast<float>(value);
     }
   }
