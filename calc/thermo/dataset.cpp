@@ -68,7 +68,10 @@ bool fileInteger(std::string_view token, int& value) {
 }
 
 std::string quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  std::string result(1, '"');
+  result.append(text);
+  result += '"';
+  return result;
 }
 
 std::vector<std::string_view> blankSeparated(std::string_view line) {
