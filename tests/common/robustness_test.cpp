@@ -51,8 +51,12 @@ TEST(Robustness, RandomLinesThroughTheReaders) {
       } else {
         EXPECT_EQ(x, 0);
       }
-      if (readInteger(t, n, message)) EXPECT_LT(std::abs(n), kMaxInteger);
-      if (readRational(t, n, d, message)) EXPECT_NE(d, 0);
+      if (readInteger(t, n, message)) {
+        EXPECT_LT(std::abs(n), kMaxInteger);
+      }
+      if (readRational(t, n, d, message)) {
+        EXPECT_NE(d, 0);
+      }
     }
     std::vector<Real> values;
     int count = -1;
