@@ -6,11 +6,10 @@ JOBS       ?= 2
 
 .PHONY: all test asan-test demo bench clean
 
-all: $(BUILD)/build.ninja
+# Configuring every time is cheap, and picks up folders that arrived since.
+all:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
-
-$(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 test: all
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

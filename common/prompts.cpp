@@ -129,9 +129,13 @@ std::vector<Real> promptreals(Io& io, std::string_view question, int& n) {
   promptstrings(io, question, line);
   std::vector<std::string> given(line.items.begin() + 1, line.items.begin() + 1 + line.count);
   if (n <= 0) n = line.count;
-  auto checkEveryToken = [](const Tokens& t) {
-    for (int i = 1; i <= t.count; ++i)
-      if (trim(t[i]) == "kill") killrun();
+  auto checkEveryToken = [&io](const Tokens& t) {
+    for (int i = 1; i <= t.count; ++i) {
+      Tokens one;
+      one.count = 1;
+      one.items[1] = t[i];
+      if (isKill(io, one)) killrun();
+    }
   };
   checkEveryToken(line);
   while (static_cast<int>(given.size()) < n) {

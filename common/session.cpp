@@ -75,6 +75,10 @@ void startout(Io& io, Prefs& prefs, const std::string& programName) {
   io.dateStamp = makeDateStamp(stampTime());
 }
 
+bool openOutputFile(Io& io, int member, const std::string& prefix, const std::string& suffix) {
+  return io.openOutput(member, dataFileName(prefix, suffix), false);
+}
+
 std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix,
                                              std::string& suffix, const std::string& what,
                                              std::string& fullName) {
@@ -132,7 +136,10 @@ void closeFiles(Io& io) {
 void reportBombed(Io& io, const Bombed& fault) {
   std::string text = reportText(fault);
   if (io.outputcontrol.contains(kConsole)) {
-    io.putstr(0, text, 0, kToConsole);
+    // line by line, so that the console's cut applies to each line alone
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+      io.putstr(0, text.substr(start, end - start), 1, kToConsole);
     io.putstr(1, "hit return to exit program", 2, kToConsole);
     waitForReturn(io);
   }

@@ -26,6 +26,10 @@ std::string logFileName(Program program);
 // prefix + suffix (cut to 20) + ".txt"
 std::string dataFileName(const std::string& prefix, const std::string& suffix);
 
+// Creates or empties prefix + suffix (cut to 20) + ".txt" as an output
+// destination; false when it cannot be opened.
+bool openOutputFile(Io& io, int member, const std::string& prefix, const std::string& suffix);
+
 // Opens prefix + suffix + ".txt" for reading, asking for the suffix when it is
 // empty; bombs when there is none or the file cannot be found.
 std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix,

@@ -106,6 +106,7 @@ void openDataFile(Io& io, CalculatorRun& run) {
   }
   if (files.suffix.empty())
     bomb("startout", run.prefs.allInOne ? "no datafile specified" : "no script file specified");
+  files.suffix = cut20(files.suffix);
   files.data = promptdatafile(io, "pf-", files.suffix, "", files.dataName);
 }
 
@@ -115,6 +116,7 @@ void openRunFiles(Io& io, CalculatorRun& run) {
   io.putstr(1, io.programName + "  running at " + io.dateStamp, 1, kToLog);
   openDataFile(io, run);
   RunFiles& files = run.files;
+  // the suffix is cut before the endings go on, so no name can meet the data file's
   files.outName = "pf-" + files.suffix + "-o.txt";
   if (!io.openOutput(kOutfile, files.outName, false))
     bomb("startout", "cannot open " + quoted(files.outName));

@@ -1,0 +1,203 @@
+#include "calc/driver/calculator.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "common/bomb.h"
+#include "common/files.h"
+
+namespace pf {
+namespace {
+
+struct Session {
+  explicit Session(const std::string& answers) : in(answers), io(Program::calculator, in, out, files) {}
+  int go() { return runCalculator(io); }
+  std::string file(const std::string& name) { return files.contents[name]; }
+  std::istringstream in;
+  std::ostringstream out;
+  MemoryFiles files;
+  Io io;
+};
+
+bool has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(CalculationMenu, AsksAgainUntilACodeIsGiven) {
+  Session r("5\nx\n\n-1\n4\ndemo\nn\n\n");
+  r.files.contents["pf-demo.txt"] = "*\n";
+  EXPECT_EQ(r.go(), 0);
+  EXPECT_TRUE(has(r.out.str(),
+                  "control code  : not in range  - try again : not an integer  - try again :   : "
+                  "not in range  - try again : suffix to name for script info datafile : "));
+  EXPECT_TRUE(has(r.out.str(), "more lists ? "));
+  EXPECT_TRUE(has(r.file("pf-log.txt"), "control code  : 5\nnot in range  - try again : x\n"));
+  EXPECT_TRUE(has(r.file("pf-log.txt"), "not an integer  - try again : (nothing input)\n"));
+}
+
+TEST(CalculationMenu, PreferenceTakesOnlyModesZeroToThree) {
+  Session three("demo\nn\n\n");
+  three.files.contents["pf-prefs.txt"] = "calcmode 3\n";
+  three.files.contents["pf-demo.txt"] = "";
+  three.go();
+  EXPECT_FALSE(has(three.out.str(), "control code"));
+  EXPECT_TRUE(has(three.out.str(), "more calculations ? "));
+
+  Session four("0\ndemo\nn\n\n");
+  four.files.contents["pf-prefs.txt"] = "calcmode 4\n";
+  four.files.contents["pf-demo.txt"] = "";
+  four.go();
+  EXPECT_TRUE(has(four.out.str(), "control code  : "));
+  EXPECT_TRUE(has(four.out.str(), "more tables ? "));
+}
+
+TEST(CalculationMenu, RegressionIsAcceptedAndDeclined) {
+  Session r("lsqds\n\n");
+  r.go();
+  EXPECT_TRUE(has(r.out.str(), "dataset regression (lsqds) is not available in this version"));
+  EXPECT_TRUE(has(r.out.str(), std::string(47, '=') + "\nall done - hit return to exit ? "));
+  EXPECT_FALSE(has(r.out.str(), "BOMBED"));
+}
+
+TEST(CalculationMenu, InternalCodes) {
+  EXPECT_EQ(internalCode(0), kCalcTables);
+  EXPECT_EQ(internalCode(1), kCalcPhaseDiagram);
+  EXPECT_EQ(internalCode(2), kCalcAveragePT);
+  EXPECT_EQ(internalCode(3), kCalcReactions);
+  EXPECT_EQ(internalCode(4), kCalcLists);
+  EXPECT_EQ(internalCode(9), kCalcRegression);
+  try {
+    internalCode(7);
+    FAIL();
+  } catch (const Bombed& b) {
+    EXPECT_EQ(b.procedure, "setup");
+    EXPECT_EQ(b.message, "unknown code");
+    EXPECT_EQ(b.kind, 1);
+  }
+}
+
+TEST(RunFiles, NamesFromTheSuffixAndMessages) {
+  Session r("0\n\n");
+  r.files.contents["pf-prefs.txt"] = "datafile ex\nonecalc\n";
+  r.files.contents["pf-ex.txt"] = "";
+  r.go();
+  EXPECT_TRUE(has(r.out.str(), "the main output is in the file, \"pf-ex-o.txt\"\n"
+                               "other (eg plotix) output is in the file, \"pf-ex-px.txt\"\n"));
+  EXPECT_TRUE(r.files.exists("pf-ex-o.txt"));
+  EXPECT_TRUE(r.files.exists("pf-ex-px.txt"));
+  // onecalc: from the first pass straight to the end report
+  EXPECT_FALSE(has(r.out.str(), "more tables"));
+  EXPECT_TRUE(has(r.file("pf-ex-o.txt"), std::string(47, '=')));
+}
+
+TEST(RunFiles, ALongSuffixNeverNamesTheDataFile) {
+  const std::string suffix = "abcdefghijklmnopqrstuvwxyz";
+  const std::string cut = suffix.substr(0, 20);
+  Session r("0\n" + suffix + "\nn\n\n");
+  r.files.contents["pf-" + cut + ".txt"] = "% my script\n*\n";
+  r.go();
+  EXPECT_EQ(r.file("pf-" + cut + ".txt"), "% my script\n*\n");
+  EXPECT_TRUE(r.files.exists("pf-" + cut + "-o.txt"));
+  EXPECT_TRUE(r.files.exists("pf-" + cut + "-px.txt"));
+}
+
+TEST(RunFiles, EmptySuffixAndMissingFileStopTheRun) {
+  Session empty("0\n\n\n");
+  empty.go();
+  EXPECT_TRUE(has(empty.out.str(), " BOMBED in startout : no script file specified"));
+  EXPECT_TRUE(has(empty.file("pf-log.txt"), " BOMBED in startout : no script file specified"));
+
+  Session allInOne("0\n\n\n");
+  allInOne.files.contents["pf-prefs.txt"] = "all-in-one\n";
+  allInOne.go();
+  EXPECT_TRUE(has(allInOne.out.str(), "suffix to name for datafile : "));
+  EXPECT_TRUE(has(allInOne.out.str(), " BOMBED in startout : no datafile specified"));
+
+  Session missing("0\nnope\n\n");
+  missing.go();
+  EXPECT_TRUE(has(missing.out.str(), "cannot locate file \"pf-nope.txt\""));
+  EXPECT_TRUE(has(missing.out.str(), " BOMBED in promptdatafile : datafile needed"));
+}
+
+TEST(MainLoop, PhaseDiagramPassesLeaveClosedFilesThatGrow) {
+  Session r("1\ndemo\ny\nn\n\n");
+  r.files.contents["pf-demo.txt"] = "";
+  r.go();
+  const std::string sorry = "(sorry - facility not currently available";
+  std::string out = r.file("pf-demo-o.txt");
+  EXPECT_NE(out.find(sorry), out.rfind(sorry));  // both passes in the one file
+  std::string log = r.file("pf-log.txt");
+  EXPECT_NE(log.find(sorry), log.rfind(sorry));
+  // the question between passes comes while the files are closed
+  EXPECT_FALSE(has(log, "more phase diagram calculations"));
+  // the log was closed after the last pass, so the end report is on the console only
+  EXPECT_FALSE(has(log, std::string(47, '=')));
+  EXPECT_TRUE(has(r.out.str(), std::string(47, '=')));
+  EXPECT_FALSE(r.io.isOpen(kLogfile));
+}
+
+TEST(MainLoop, KillMarksEveryOpenFile) {
+  Session r("0\ndemo\nkill\n");
+  r.files.contents["pf-demo.txt"] = "";
+  r.go();
+  EXPECT_TRUE(has(r.out.str(), "more tables ? \nrun killed\n"));
+  const std::string marker = "***\xCArun killed ***";
+  EXPECT_TRUE(has(r.file("pf-demo-o.txt"), "\r\r" + marker));
+  EXPECT_TRUE(has(r.file("pf-log.txt"), "\r\r" + marker));
+  EXPECT_TRUE(has(r.file("pf-demo-px.txt"), "\n" + marker + "\n"));
+}
+
+TEST(MainLoop, EndOfInputEndsTheRunOnce) {
+  Session r("0\ndemo\n");
+  r.files.contents["pf-demo.txt"] = "";
+  EXPECT_EQ(r.go(), 0);
+  std::string out = r.out.str();
+  EXPECT_TRUE(has(out, " BOMBED in read in prstrings : problems reading"));
+  EXPECT_EQ(out.find("BOMBED"), out.rfind("BOMBED"));
+}
+
+TEST(WorkingTables, ReportedInOrderAndReleased) {
+  Session r("0\ndemo\nn\n\n");
+  r.files.contents["pf-prefs.txt"] = "monitorheap\n";
+  r.files.contents["pf-demo.txt"] = "";
+  r.go();
+  std::string out = r.out.str();
+  std::size_t at = out.find("size each: ptype0 = ");
+  ASSERT_NE(at, std::string::npos);
+  for (const char* name : {"c", "cov", "rlines", "r", "prec0", "prec1", "phnames", "td", "rrir",
+                           "usvd", "vsvd", "jacobian", "compdx"}) {
+    std::size_t next = out.find(std::string("space allocated for ") + name + " is ", at);
+    ASSERT_NE(next, std::string::npos) << name;
+    at = next;
+  }
+  EXPECT_TRUE(has(out, "space disposed for compdx; heap size now 0k"));
+  EXPECT_EQ(r.io.heapBytes(), 0);
+}
+
+TEST(DiagramType, PresetOrMenu) {
+  struct Case {
+    int preset;
+    const char* answer;
+    int diagrammode;
+    bool menu;
+  };
+  const Case cases[] = {{1, "", 0, false}, {2, "", 2, false}, {3, "", 1, false},
+                        {4, "", 4, false}, {5, "", 3, false}, {6, "6\n", 6, true},
+                        {7, "7\n", 5, true}, {-1, "9\n", 0, true}, {0, "2\n", 2, true}};
+  for (const Case& c : cases) {
+    Session r(c.answer);
+    DiagramChoice d = askDiagramType(r.io, c.preset);
+    EXPECT_EQ(d.diagrammode, c.diagrammode) << c.preset;
+    EXPECT_EQ(has(r.out.str(), " code for type of phase diagram :\n         1 : pressure-temperature\n"),
+              c.menu);
+  }
+  Session x("3\n");
+  DiagramChoice d = askDiagramType(x.io, -1);
+  EXPECT_EQ(d.fluidtype, 6);
+  EXPECT_FALSE(d.fluidInExcess);
+  EXPECT_TRUE(has(x.out.str(), "        7 : pressure-mu\ncode : "));
+}
+
+}  // namespace
+}  // namespace pf

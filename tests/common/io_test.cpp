@@ -1,0 +1,139 @@
+#include "common/io.h"
+
+#include <gtest/gtest.h>
+
+#include "common/bomb.h"
+#include "common/text.h"
+#include "console_fixture.h"
+
+namespace pf {
+
+TEST(Putstr, LineEndsBeforeAndAfter) {
+  Console c("");
+  c.io.putstr(0, "a", 0, kToConsole);
+  c.io.putstr(0, "b", 1, kToConsole);
+  c.io.putstr(1, "c", 2, kToConsole);
+  c.io.putstr(7, "d", 9, kToConsole);
+  EXPECT_EQ(c.out.str(), "ab\n\nc\n\n\n\nd\n\n");
+}
+
+TEST(Putstr, SendsOnlyToOpenDestinations) {
+  Console c("");
+  c.io.putstr(0, "console only", 1, kToConsoleLog);  // log closed
+  EXPECT_EQ(c.out.str(), "console only\n");
+  EXPECT_FALSE(c.files.exists("pf-log.txt"));
+  c.openLog();
+  c.io.openOutput(kOutfile, "out.txt", false);
+  c.io.putstr(0, "results", 1, kToResultsLog);
+  c.io.putstr(0, "log", 1, kToLog);
+  EXPECT_EQ(c.out.str(), "console only\n");
+  EXPECT_EQ(c.log(), "results\nlog\n");
+  EXPECT_EQ(c.files.contents["out.txt"], "results\n");
+  c.io.closeOutput(kOutfile);
+  c.io.putstr(0, "after", 1, kToAll);
+  EXPECT_EQ(c.files.contents["out.txt"], "results\n");
+  EXPECT_EQ(c.log(), "results\nlog\nafter\n");
+}
+
+TEST(Putstr, CutsLongConsoleLinesAtPageWidth) {
+  Console c("");
+  c.openLog();
+  std::string hundred(100, 'x');
+  c.io.putstr(0, hundred, 1, kToConsoleLog);
+  EXPECT_EQ(c.out.str(), std::string(78, 'x') + "#\n");
+  EXPECT_EQ(c.log(), hundred + "\n");  // files keep the whole line
+  c.io.dontwrap = false;
+  c.io.putstr(0, hundred, 0, kToConsole);
+  EXPECT_EQ(c.out.str().substr(80), hundred);
+}
+
+TEST(Putstr, TheEditorWindowIsNeverThere) {
+  Console c("");
+  c.io.outputcontrol.include(kEditor);
+  try {
+    c.io.putstr(0, "x", 1, 2);
+    FAIL();
+  } catch (const Bombed& b) {
+    EXPECT_EQ(b.message, "TE not impemented yet");
+  }
+}
+
+TEST(Putstr, CalculatorPostScriptCopyShowsEachLine) {
+  Console c("");
+  ASSERT_TRUE(c.io.openOutput(kPostScript, "copy.ps", false));
+  c.io.putstr(0, "P(kbar)", 0, 16);
+  c.io.putstr(0, " T", 1, 16);
+  c.io.closeOutput(kPostScript);
+  const std::string& ps = c.files.contents["copy.ps"];
+  EXPECT_EQ(ps.rfind("%!PS", 0), 0u);
+  EXPECT_NE(ps.find("36 756 moveto (P\\(kbar\\) T) show\n"), std::string::npos);
+}
+
+TEST(Putstr, CalculatorPostScriptStartsNewPages) {
+  Console c("");
+  c.io.openOutput(kPostScript, "copy.ps", false);
+  for (int i = 0; i < 70; ++i) c.io.putstr(0, "line", 1, 16);
+  const std::string& ps = c.files.contents["copy.ps"];
+  EXPECT_NE(ps.find("showpage\n"), std::string::npos);
+  EXPECT_NE(ps.find("36 756 moveto (line) show", ps.find("showpage")), std::string::npos);
+}
+
+TEST(Putstr, PlotterPostScriptIsWrittenAsItIs) {
+  Console c("", Program::plotter);
+  c.io.openOutput(kPostScript, "px.eps", false);
+  c.io.putstr(0, "0 0 moveto", 1, 16);
+  EXPECT_EQ(c.files.contents["px.eps"], "0 0 moveto\n");
+}
+
+TEST(Addfield, AlignsAndMarksOverflow) {
+  std::string line;
+  addfield(line, "ab", 5);
+  addfield(line, "cd", -4);
+  addfield(line, "ef", 0);
+  addfield(line, "toolong", 3);
+  EXPECT_EQ(line, "   abcd  eftoolong");
+  addfield(line, 2.5L, 1, Digits::fixed, 6);
+  EXPECT_EQ(line.substr(18), "   2.5");
+
+  std::string full(235, 'x');
+  addfield(full, "12345", 5);  // exactly 240
+  EXPECT_EQ(full.size(), 240u);
+  addfield(full, "1", 1);
+  EXPECT_EQ(full.back(), kOverflowMark);
+  std::size_t size = full.size();
+  addfield(full, "1", 1);  // a marked line takes nothing more
+  EXPECT_EQ(full.size(), size);
+}
+
+TEST(Ordinals, FirstSecondThirdThenTh) {
+  EXPECT_EQ(ordinal(1), "1st");
+  EXPECT_EQ(ordinal(2), "2nd");
+  EXPECT_EQ(ordinal(3), "3rd");
+  EXPECT_EQ(ordinal(4), "4th");
+  EXPECT_EQ(ordinal(21), "21th");
+  EXPECT_EQ(ordinal(200), "200th");
+}
+
+TEST(HeapMonitor, ReportsInRoundedKilobytes) {
+  Console c("");
+  c.io.reportAllocation("cov", 400000);
+  EXPECT_EQ(c.out.str(), "");  // counted, not shown
+  c.io.monitorheap = true;
+  c.io.reportAllocation("c", 7600);
+  c.io.reportRelease("cov", 400000);
+  EXPECT_EQ(c.out.str(),
+            "space allocated for c is 7k; , heap now 398k\n"
+            "space disposed for cov; heap size now 7k\n");
+  EXPECT_EQ(c.io.heapBytes(), 7600);
+}
+
+TEST(Files, LinesEndInLfCrLfOrCr) {
+  std::istringstream in("a\r\nb\rc\nd");
+  std::string line;
+  std::vector<std::string> got;
+  while (readLine(in, line)) got.push_back(line);
+  EXPECT_EQ(got, (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_TRUE(atEnd(in));
+}
+
+}  // namespace pf

@@ -1,0 +1,300 @@
+// Areas, line styles, circles and whole runs of the drawing program; every
+// EPS file a run writes must draw under Ghostscript.
+#include "plot/eps.h"
+
+#include <gtest/gtest.h>
+
+#include "plot/areas.h"
+#include "plot/geometry.h"
+#include "plot/plotix.h"
+#include "plot_fixture.h"
+
+namespace pf::plot {
+namespace {
+
+const Window kWindow{0, 10, 0, 10};
+
+UnivariantLine visibleLine(const std::string& name, std::vector<PathPoint> points) {
+  UnivariantLine line;
+  line.name = name;
+  line.visible = points;
+  line.startKind = placeKind(kWindow, points.front().at);
+  line.endKind = placeKind(kWindow, points.back().at);
+  return line;
+}
+
+std::vector<XY> placesOf(const Outline& outline) {
+  std::vector<XY> places;
+  for (const PathPoint& p : outline.points) places.push_back(p.at);
+  return places;
+}
+
+TEST(Areas, OutlinesJoinAtPointsAndAlongTheEdges) {
+  const Page page{kWindow};
+  // two lines out of one invariant point to the left and bottom edges
+  UnivariantLine a = visibleLine("u1", {{{0, 6}, "u1", -1}, {{4, 4}, "i1", 0}});
+  UnivariantLine b = visibleLine("u2", {{{4, 4}, "i1", 0}, {{7, 0}, "u2", -1}});
+  EXPECT_EQ(placesOf(areaOutline(page, {&a, &b})),
+            (std::vector<XY>{{0, 6}, {4, 4}, {7, 0}, {0, 0}}));
+  // the same lines given the other way round are turned to fit
+  UnivariantLine bReversed = visibleLine("u2", {{{7, 0}, "u2", -1}, {{4, 4}, "i1", 0}});
+  EXPECT_EQ(placesOf(areaOutline(page, {&bReversed, &a})),
+            (std::vector<XY>{{7, 0}, {4, 4}, {0, 6}, {0, 0}}));
+  // one line across a corner closes through that corner
+  UnivariantLine corner = visibleLine("u3", {{{0, 2}, "u3", -1}, {{3, 0}, "u3", -1}});
+  EXPECT_EQ(placesOf(areaOutline(page, {&corner})), (std::vector<XY>{{0, 2}, {3, 0}, {0, 0}}));
+  // two lines from the bottom edge to the top edge: the walk takes the
+  // edges between them, not the long way round
+  UnivariantLine left = visibleLine("u4", {{{2, 0}, "u4", -1}, {{3, 10}, "u4", -1}});
+  UnivariantLine right = visibleLine("u5", {{{8, 0}, "u5", -1}, {{7, 10}, "u5", -1}});
+  EXPECT_EQ(placesOf(areaOutline(page, {&left, &right})),
+            (std::vector<XY>{{2, 0}, {3, 10}, {7, 10}, {8, 0}}));
+}
+
+TEST(Areas, LinesThatCannotBeJoined) {
+  const Page page{kWindow};
+  UnivariantLine a = visibleLine("u1", {{{1, 1}, "u1", -1}, {{2, 2}, "u1", -1}});
+  UnivariantLine b = visibleLine("u2", {{{5, 5}, "u2", -1}, {{6, 6}, "u2", -1}});
+  UnivariantLine c = visibleLine("u3", {{{2, 2}, "u3", -1}, {{5, 5}, "u3", -1}});
+  Outline stuck = areaOutline(page, {&a, &b});
+  EXPECT_FALSE(stuck.complete);
+  EXPECT_EQ(stuck.stuckAt, 0);
+  Outline later = areaOutline(page, {&a, &c, &a});
+  EXPECT_FALSE(later.complete);
+  EXPECT_EQ(later.stuckAt, 2);
+  EXPECT_TRUE(areaOutline(page, {&a, &c, &b}).complete);
+}
+
+TEST(Areas, FillColour) {
+  const std::array<Real, 3> dark{60, 0, 510};
+  EXPECT_EQ(areaColour(1, dark), (std::array<Real, 3>{1, 1, 1}));
+  EXPECT_EQ(areaColour(0, dark), (std::array<Real, 3>{60 / Real(255), 0, 1}));  // limited to 1
+  EXPECT_EQ(areaColour(0.5L, {0, 0, 0}), (std::array<Real, 3>{0.5L, 0.5L, 0.5L}));
+}
+
+// ------------------------------------------------------------ drawing parts
+
+Drawing smallDrawing() {
+  Drawing d;
+  d.settings.window = kWindow;
+  d.settings.windowSet = true;
+  return d;
+}
+
+TEST(Eps, LineStyles) {
+  Console console;
+  console.io.openOutput(kPostScript, "px-t.eps", false);
+  Drawing d = smallDrawing();
+  UnivariantLine styled = visibleLine("u12", {{{0, 0}, "u12", -1}, {{10, 5}, "i1", 0}});
+  styled.magenta = styled.green = styled.thick = styled.dashed = true;
+  UnivariantLine plain = visibleLine("u2", {{{5, 5}, "u2", -1}, {{6, 6}, "u2", -1}});
+  plain.joined = {{{5, 5}, "u2", -1}, {{6, 6}, "u2", -1}, {{7, 7}, "u2", -1}};
+  UnivariantLine colours = plain;
+  colours.red = colours.blue = true;
+  d.lines = {styled, plain, colours};
+  d.settings.numbering = kUsePreset;
+  drawLines(console.io, d);
+  EXPECT_EQ(console.file("px-t.eps"),
+            "/Helvetica findfont 4 scalefont setfont\n"
+            "% ---------------------------------------------------\n"
+            "0.6 setlinewidth\n"
+            "[3]  0  setdash\n"
+            "0  170  0  setrgbcolor\n"
+            "50.00 260.00 moveto  %  {0 0}  u12\n"
+            "510.00 490.00 lineto  %  {10.000 5.000}  i1\n"
+            "stroke\n"
+            "% ---------------------------------------------------\n"
+            "0.3 setlinewidth\n"
+            "[]  0 setdash\n"
+            "0  0  0  setrgbcolor\n"
+            "280.00 490.00 moveto  %  {5.000 5.000}  u2\n"
+            "326.00 536.00 lineto  %  {6.000 6.000}  u2\n"
+            "stroke\n"
+            "280.00 488.67 (2) centreshow\n"
+            "% ---------------------------------------------------\n"
+            "0.3 setlinewidth\n"
+            "[]  0 setdash\n"
+            "255  0  0  setrgbcolor\n"
+            "280.00 490.00 moveto  %  {5.000 5.000}  u2\n"
+            "326.00 536.00 lineto  %  {6.000 6.000}  u2\n"
+            "stroke\n"
+            "280.00 488.67 (2) centreshow\n");
+}
+
+TEST(Eps, CirclesOnlyForPointsStrictlyInside) {
+  Console console;
+  console.io.openOutput(kPostScript, "px-t.eps", false);
+  Drawing d = smallDrawing();
+  d.points.resize(3);
+  d.points[0].name = "i1";
+  d.points[0].at = {5, 5};
+  d.points[1].name = "i2";
+  d.points[1].at = {10, 5};  // on the right edge
+  d.points[2].name = "i3";
+  d.points[2].at = {12, 5};
+  d.settings.circleSize = 2;
+  drawCircles(console.io, d);
+  EXPECT_EQ(console.file("px-t.eps"),
+            "0.2 setlinewidth\n0 setgray\n[]  0 setdash\n"
+            "282.00 490.00 moveto\n280.00 490.00 2 0 360 arc\nclosepath\nstroke\n");
+}
+
+TEST(Eps, SomethingFunnyGoesToTheLog) {
+  Console console;
+  console.io.openOutput(kLogfile, "px-log.txt", false);
+  Drawing d = smallDrawing();
+  d.lines = {visibleLine("u1", {{{1, 1}, "u1", -1}, {{2, 2}, "u1", -1}}),
+             visibleLine("u2", {{{5, 5}, "u2", -1}, {{6, 6}, "u2", -1}}),
+             visibleLine("u3", {{{2, 2}, "u3", -1}, {{5, 5}, "u3", -1}})};
+  d.lines.push_back(UnivariantLine{});
+  d.lines.back().name = "u4";  // not seen: left out of areas
+  d.areas = {Area{0.5L, {"u1", "u2"}}, Area{0.5L, {"u1", "u3", "u1", "u4"}}, Area{0.5L, {"u4"}}};
+  drawAreas(console.io, d);
+  EXPECT_EQ(console.file("px-log.txt"),
+            "\xA5 something funny with area 1: can't get started (u1 u2)\n"
+            "\xA5 something funny (u1 u3 u1) with area 2 looking at line u1\n");
+  d.areas = {Area{0.5L, {"u9"}}};
+  EXPECT_EQ(faultOf([&] { drawAreas(console.io, d); }), "which line : not recognised: u9");
+}
+
+TEST(Eps, TextIsEscaped) {
+  EXPECT_EQ(psString("a (b) c\\d"), "a \\(b\\) c\\\\d");
+}
+
+// ------------------------------------------------------------ whole runs
+
+const char* const kDrawingFile =
+    "demo\n3 3 2 1\n"
+    "i1 ky and sill 4.2 550 0\n"
+    "i2 q crossover u3 u4\n"
+    "i3 a b 0 500 0\n"  // on the bottom edge: no circle
+    "u1 ky and - sill begin i1 2.2 400 0 3.5 500 0 4.9 600 0\n"
+    "u2 and sill i1 end 5 500 0 3.4 600 0 -0.5 850 0 dashed\n"
+    "u3 ky sill i1 end 5.2 600 0 10.4 850 0 thick red\n"
+    "u4 x y begin end 0 600 0 10 760 0 blue\n"
+    "u5 a b i2 i1 connect magenta\n"
+    "u6 far away begin end 1 100 0 2 200 0\n"
+    "*\n0.8 u1 u3\n0.6 u1 u2\n0.3 u2 u3 u6\n*\n"
+    "info (test) diagram \\ one\n"
+    "window 400 900 0 10\nbigticks 100 400 2 0\nsmallticks 50 1\nnumbering 5\n";
+
+struct WholeRun {
+  explicit WholeRun(const std::string& answers, const std::string& drawing = kDrawingFile,
+                    const std::string& prefs = "")
+      : console(answers) {
+    console.files.contents["px-t.txt"] = drawing;
+    if (!prefs.empty()) console.files.contents["px-prefs.txt"] = prefs;
+    EXPECT_EQ(runProgram(console.io), 0);
+  }
+  Console console;
+};
+
+TEST(Plotix, DrawsTheDiagram) {
+  WholeRun run("t\n");
+  EXPECT_EQ(run.console.out.str(),
+            "plotix 1.16\n\xA5\xA5 no prefs file \"px-prefs.txt\"\n"
+            "suffix to name for datafile : \n"
+            "diagram written to \"px-t.eps\"\n\n\n");
+  const std::string eps = run.console.file("px-t.eps");
+  const std::string head =
+      "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 4 4 525 753\n%%Title:  output\n"
+      "%%Creator: plotix 1.16 (";
+  EXPECT_EQ(eps.substr(0, head.size()), head);
+  EXPECT_NE(eps.find("0.800 0.800 0.800 setrgbcolor  % for area 1\n"), std::string::npos);
+  EXPECT_NE(eps.find("(\\(test\\) diagram \\\\ one) show"), std::string::npos);
+  EXPECT_EQ(eps.find("(3) centreshow"), eps.rfind("(3) centreshow"));  // i3 has no circle label
+  EXPECT_EQ(eps.substr(eps.size() - 9), "showpage\n");
+  EXPECT_EQ(renderProblems(eps), "");
+  const std::string log = run.console.file("px-log.txt");
+  EXPECT_NE(log.find("u6 (far away) {100,1};  {200,2}\n  ........................\n"
+                     "  == not seen ==\n"),
+            std::string::npos);
+  EXPECT_NE(log.find("u2 (and sill) {550,4.2};  {817.94871795,0}\n  ........................\n"
+                     "  start = line end; end = bottom edge\n"),
+            std::string::npos);
+}
+
+TEST(Plotix, WithoutMakepsNothingIsDrawnButEverythingIsChecked) {
+  WholeRun run("t\n", kDrawingFile, "makeps no\n");
+  EXPECT_FALSE(run.console.files.exists("px-t.eps"));
+  EXPECT_NE(run.console.file("px-log.txt").find("== not seen =="), std::string::npos);
+
+  WholeRun bad("t\n", std::string(kDrawingFile) + "bigticks 100 400 0 0\n", "makeps no\n");
+  EXPECT_NE(bad.console.out.str().find(" BOMBED in read script : zero big inc!"),
+            std::string::npos);
+}
+
+TEST(Plotix, AskedSettings) {
+  WholeRun run("t\nno\n\n", std::string(kDrawingFile) + "areas ask\nshowlineinfo ask\n");
+  EXPECT_EQ(run.console.out.str(),
+            "plotix 1.16\n\xA5\xA5 no prefs file \"px-prefs.txt\"\n"
+            "suffix to name for datafile : fill the areas ? report how the lines end ? \n"
+            "diagram written to \"px-t.eps\"\n\n\n");
+  const std::string eps = run.console.file("px-t.eps");
+  EXPECT_EQ(eps.find("% for area"), std::string::npos);
+  EXPECT_EQ(renderProblems(eps), "");
+  EXPECT_NE(run.console.file("px-log.txt").find("fill the areas ? no\n"), std::string::npos);
+}
+
+TEST(Plotix, KillWords) {
+  for (const char* word : {"kill", "stop", "shit"}) {
+    WholeRun run(std::string(word) + "\n");
+    EXPECT_EQ(run.console.out.str(),
+              "plotix 1.16\n\xA5\xA5 no prefs file \"px-prefs.txt\"\n"
+              "suffix to name for datafile : \n\nrun killed: hit return to exit program")
+        << word;
+    const std::string log = run.console.file("px-log.txt");
+    EXPECT_EQ(log.substr(log.size() - 20), "\r\r***\xCArun killed ***");
+  }
+}
+
+TEST(Plotix, KilledWhileAsked) {
+  WholeRun run("t\nstop\n", std::string(kDrawingFile) + "areas ask\n");
+  EXPECT_NE(run.console.out.str().find("run killed: hit return to exit program"),
+            std::string::npos);
+  EXPECT_FALSE(run.console.files.exists("px-t.eps"));
+}
+
+TEST(Plotix, FaultsEndInTheReport) {
+  struct Case {
+    std::string answers;
+    std::string drawing;
+    const char* report;
+  };
+  const Case cases[] = {
+      {"", kDrawingFile, " BOMBED in read in prstrings : problems reading"},
+      {"\n", kDrawingFile, " BOMBED in promptdatafile : expecting a suffix for data filename"},
+      {"nothere\n", kDrawingFile, " BOMBED in promptdatafile : datafile needed"},
+      {"t\n", "demo\n3 3 2 1\ni1 a",
+       " BOMBED in reading : unexpected end of input: "
+       "nonzero-mode phases for i1"},
+      {"t\n", std::string(kDrawingFile) + "window 1 1 0 1\n",
+       " BOMBED in readdata : x,y dimensions stuffed"},
+      {"t\n",
+       "demo\n3 3 2 1\nu1 a begin end 5 5 0 -5 5 0 -5 15 0 15 15 0 15 5 0 8 5 0\n*\n*\n"
+       "window 0 10 0 10\n",
+       " BOMBED in lines : wierd line shape in u1"},
+  };
+  for (const Case& c : cases) {
+    WholeRun run(c.answers, c.drawing);
+    const std::string out = run.console.out.str();
+    EXPECT_NE(out.find(std::string("\n\n") + c.report + "\n\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("hit return to exit program"), std::string::npos);
+    EXPECT_NE(run.console.file("px-log.txt").find(c.report), std::string::npos) << c.report;
+  }
+}
+
+TEST(Plotix, HeapMonitor) {
+  WholeRun run("t\n", kDrawingFile, "monitorheap\n");
+  const std::string expected =
+      "plotix 1.16\n"
+      "space allocated for point table is 594k; , heap now 594k\n"
+      "space allocated for line table is 7594k; , heap now 8188k\n"
+      "suffix to name for datafile : \n";
+  EXPECT_EQ(run.console.out.str().substr(0, expected.size()), expected);
+  EXPECT_NE(run.console.out.str().find("space disposed for point table; heap size now 0k\n"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace pf::plot
