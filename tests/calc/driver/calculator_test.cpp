@@ -121,7 +121,7 @@ TEST(RunFiles, EmptySuffixAndMissingFileStopTheRun) {
 }
 
 TEST(MainLoop, PhaseDiagramPassesLeaveClosedFilesThatGrow) {
-  Session r("1\ndemo\ny\nn\n\n");
+  Session r("1\ndemo\ny\n\nn\n\n");  // the second pass keeps the same script file
   r.files.contents["pf-demo.txt"] = "";
   r.go();
   const std::string sorry = "(sorry - facility not currently available";
