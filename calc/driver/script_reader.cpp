@@ -130,7 +130,10 @@ std::unique_ptr<std::istream> getscriptfile(Io& io, const Prefs& prefs, std::str
     Tokens answer;
     promptstrings(io, "use same script file?", answer);
     std::string word = trim(answer.joined());
-    if (!(word.empty() || word == "y" || word == "1" || word == "=")) suffix.clear();
+    // "yes" and "Y" mean yes here as at every other yes/no question
+    bool same = word.empty() || word == "y" || word == "Y" || word == "yes" || word == "1" ||
+                word == "=";
+    if (!same) suffix.clear();
   }
   if (suffix.empty())
     suffix = promptstring(io, "suffix to name for script info datafile", kMaxToken);

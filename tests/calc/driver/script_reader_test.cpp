@@ -334,6 +334,13 @@ TEST(GetScriptFile, KeepsOrReplacesTheDataFile) {
     EXPECT_EQ(name, "pf-a.txt");
     EXPECT_EQ(d.console(), "use same script file? : ");
   }
+  for (const char* yes : {"yes\n", "Y\n", "=\n", "1\n"}) {
+    Dialogue d(yes);
+    d.files.contents["pf-a.txt"] = "";
+    std::string suffix = "a", name;
+    EXPECT_NE(getscriptfile(d.io, prefs, suffix, name), nullptr) << yes;
+    EXPECT_EQ(name, "pf-a.txt");
+  }
   {
     Dialogue d("n\nb\n");
     d.files.contents["pf-b.txt"] = "";
