@@ -17,14 +17,6 @@ constexpr int kPsLeading = 11;
 
 std::string lineEnds(int code) { return code == 0 ? "" : code == 1 ? "\n" : "\n\n"; }
 
-std::string psEscape(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '(' || c == ')' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out;
-}
 }  // namespace
 
 Io::Io(Program program, std::istream& consoleIn, std::ostream& consoleOut, FileSystem& files)
@@ -86,7 +78,7 @@ void Io::postScriptLineEnd() {
     psY_ = kPsTop;
   }
   if (!psLine_.empty())
-    ps << kPsLeft << ' ' << psY_ << " moveto (" << psEscape(psLine_) << ") show\n";
+    ps << kPsLeft << ' ' << psY_ << " moveto (" << psString(psLine_) << ") show\n";
   psLine_.clear();
   psY_ -= kPsLeading;
 }

@@ -36,6 +36,15 @@ std::string blanks(int n) {
   return std::string(n, ' ');
 }
 
+std::string psString(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '(' || c == ')' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
 bool equalApartFromBlanks(std::string_view a, std::string_view b) {
   return trim(a) == trim(b);
 }

@@ -32,6 +32,9 @@ std::string cut5(std::string_view text);
 std::string cutText(std::string_view text);  // at most 255 characters
 std::string blanks(int n);
 
+// Text for a PostScript string literal: ( ) and \ escaped.
+std::string psString(std::string_view text);
+
 // Equal when both are blank, or their trimmed forms are identical.
 bool equalApartFromBlanks(std::string_view a, std::string_view b);
 

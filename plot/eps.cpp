@@ -6,6 +6,7 @@
 #include "common/bomb.h"
 #include "common/numbers.h"
 #include "common/text.h"
+#include "common/text.h"
 #include "plot/geometry.h"
 #include "plot/reader.h"
 
@@ -39,15 +40,6 @@ std::string labelOf(const std::string& name) {
 }
 
 }  // namespace
-
-std::string psString(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '(' || c == ')' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out;
-}
 
 std::string pathLine(const Page& page, const PathPoint& p, const char* op) {
   return fixed(page.px(p.at.x), 2) + " " + fixed(page.py(p.at.y), 2) + " " + op + "  %  {" +
