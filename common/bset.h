@@ -26,7 +26,10 @@ struct BSet2 {
   BSet low;   // members 0..30
   BSet high;  // members 31..60, stored as member - 30
 
-  void clear() { low = BSet{}; high = BSet{}; }
+  void clear() {
+    low = BSet{};
+    high = BSet{};
+  }
   void include(int member);  // bombs ("BSet", "out of range") outside 0..60
   bool contains(int member) const;
   bool empty() const { return low.empty() && high.empty(); }

@@ -68,7 +68,9 @@ std::unique_ptr<std::ostream> MemoryFiles::openWrite(const std::string& name, bo
   return std::make_unique<AppendStream>(target);
 }
 
-bool MemoryFiles::exists(const std::string& name) { return contents.count(name) != 0; }
+bool MemoryFiles::exists(const std::string& name) {
+  return contents.count(name) != 0;
+}
 
 bool readLine(std::istream& in, std::string& line) {
   line.clear();

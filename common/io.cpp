@@ -15,7 +15,9 @@ constexpr int kPsTop = 756;
 constexpr int kPsBottom = 36;
 constexpr int kPsLeading = 11;
 
-std::string lineEnds(int code) { return code == 0 ? "" : code == 1 ? "\n" : "\n\n"; }
+std::string lineEnds(int code) {
+  return code == 0 ? "" : code == 1 ? "\n" : "\n\n";
+}
 
 }  // namespace
 
@@ -136,7 +138,9 @@ void Io::writeRaw(int member, std::string_view bytes) {
 }
 
 namespace {
-long roundedK(long bytes) { return std::lround(static_cast<double>(bytes) / 1024.0); }
+long roundedK(long bytes) {
+  return std::lround(static_cast<double>(bytes) / 1024.0);
+}
 }  // namespace
 
 void Io::reportAllocation(std::string_view name, long bytes) {

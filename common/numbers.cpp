@@ -48,7 +48,9 @@ Real pow10(int n) {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The decimal record of a typed number.
 struct Decimal {
@@ -358,7 +360,9 @@ int li2i(std::int64_t value) {
   return static_cast<int>(value);
 }
 
-void unknownTokenKind() { bomb("what is sstring", "unknown", 1); }
+void unknownTokenKind() {
+  bomb("what is sstring", "unknown", 1);
+}
 
 Rational realToRational(Real x) {
   constexpr Real tolerance = 0.001L;
@@ -430,8 +434,8 @@ constexpr int kMaxRecordDigits = 20;
 
 struct Record {
   bool negative = false;
-  int exponent = 0;     // power of ten of the last digit
-  std::string digits;   // no leading zeros
+  int exponent = 0;    // power of ten of the last digit
+  std::string digits;  // no leading zeros
   bool overflow = false;
 };
 
@@ -545,6 +549,8 @@ std::string realToText(Real x, int n, Digits mode) {
   return finish(mode == Digits::significant ? significantText(x, n) : fixedText(x, n));
 }
 
-std::string realToText(Real x) { return realToText(x, 6, Digits::significant); }
+std::string realToText(Real x) {
+  return realToText(x, 6, Digits::significant);
+}
 
 }  // namespace pf

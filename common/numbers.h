@@ -12,7 +12,14 @@
 namespace pf {
 
 // Classes of a real, and the names they print as.
-enum RealClass { kSignalingNaN = 0, kQuietNaN = 1, kInfinite = 2, kZero = 3, kNormal = 4, kDenormal = 5 };
+enum RealClass {
+  kSignalingNaN = 0,
+  kQuietNaN = 1,
+  kInfinite = 2,
+  kZero = 3,
+  kNormal = 4,
+  kDenormal = 5
+};
 int classifyReal(Real x);
 
 // Integers read from text are 16-bit; larger magnitudes are refused.

@@ -9,9 +9,13 @@ namespace pf {
 
 namespace {
 
-bool consoleOn(const Io& io) { return io.outputcontrol.contains(kConsole); }
+bool consoleOn(const Io& io) {
+  return io.outputcontrol.contains(kConsole);
+}
 
-[[noreturn]] void noEditor(const char* procedure) { bomb(procedure, "TE not impemented yet"); }
+[[noreturn]] void noEditor(const char* procedure) {
+  bomb(procedure, "TE not impemented yet");
+}
 
 // Applies backspaces and cuts to the longest text the programs hold.
 std::string editedLine(const std::string& raw) {

@@ -35,8 +35,8 @@ std::string makeDateStamp(const std::tm& when) {
                                      " on Thu ", " on Fri ", " on Sat "};
   static const char* const months[] = {" Jan,", " Feb,", " Mar,", " Apr,", " May,", " Jun,",
                                        " Jul,", " Aug,", " Sep,", " Oct,", " Nov,", " Dec,"};
-  std::string stamp = std::to_string(when.tm_hour) + (when.tm_min < 10 ? ".0" : ".") +
-                      std::to_string(when.tm_min);
+  std::string stamp =
+      std::to_string(when.tm_hour) + (when.tm_min < 10 ? ".0" : ".") + std::to_string(when.tm_min);
   stamp += when.tm_wday >= 0 && when.tm_wday < 7 ? days[when.tm_wday] : "noday? ";
   stamp += std::to_string(when.tm_mday);
   stamp += when.tm_mon >= 0 && when.tm_mon < 12 ? months[when.tm_mon] : "nomonth?";
@@ -79,12 +79,11 @@ bool openOutputFile(Io& io, int member, const std::string& prefix, const std::st
   return io.openOutput(member, dataFileName(prefix, suffix), false);
 }
 
-std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix,
-                                             std::string& suffix, const std::string& what,
-                                             std::string& fullName) {
+std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix, std::string& suffix,
+                                             const std::string& what, std::string& fullName) {
   if (suffix.empty()) {
     std::string question = what.empty() ? std::string("suffix to name for datafile")
-                                         : "suffix to name for " + what + " datafile";
+                                        : "suffix to name for " + what + " datafile";
     suffix = promptstring(io, question, kMaxToken);
   }
   if (suffix.empty()) bomb("promptdatafile", "expecting a suffix for data filename");
@@ -173,6 +172,8 @@ void reportKilled(Io& io) {
   throw Bombed(procedure, message, kind);
 }
 
-[[noreturn]] void killrun() { throw RunKilled(); }
+[[noreturn]] void killrun() {
+  throw RunKilled();
+}
 
 }  // namespace pf

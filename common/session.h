@@ -32,9 +32,8 @@ bool openOutputFile(Io& io, int member, const std::string& prefix, const std::st
 
 // Opens prefix + suffix + ".txt" for reading, asking for the suffix when it is
 // empty; bombs when there is none or the file cannot be found.
-std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix,
-                                             std::string& suffix, const std::string& what,
-                                             std::string& fullName);
+std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix, std::string& suffix,
+                                             const std::string& what, std::string& fullName);
 
 // Ends the line on every open destination and closes every file.
 void closeall(Io& io);

@@ -21,9 +21,15 @@ std::string trim(std::string_view text) {
   return std::string(text.substr(b.first - 1, b.last - b.first + 1));
 }
 
-std::string cut20(std::string_view text) { return std::string(text.substr(0, kMaxToken)); }
-std::string cut5(std::string_view text) { return std::string(text.substr(0, 5)); }
-std::string cutText(std::string_view text) { return std::string(text.substr(0, kMaxText)); }
+std::string cut20(std::string_view text) {
+  return std::string(text.substr(0, kMaxToken));
+}
+std::string cut5(std::string_view text) {
+  return std::string(text.substr(0, 5));
+}
+std::string cutText(std::string_view text) {
+  return std::string(text.substr(0, kMaxText));
+}
 
 std::string blanks(int n) {
   static const std::array<std::string, 15> table = [] {

@@ -7,8 +7,8 @@
 
 namespace pf {
 
-inline constexpr std::size_t kMaxText = 255;   // longest text the programs hold
-inline constexpr std::size_t kMaxToken = 20;   // longest token or name
+inline constexpr std::size_t kMaxText = 255;  // longest text the programs hold
+inline constexpr std::size_t kMaxToken = 20;  // longest token or name
 
 inline constexpr char kDegree = '\xA1';
 inline constexpr char kMicro = '\xB5';
@@ -16,7 +16,9 @@ inline constexpr char kBullet = '\xA5';
 inline constexpr char kHardBlank = '\xCA';
 inline constexpr char kOverflowMark = '\xA4';
 
-inline bool isBlank(char c) { return c == '\t' || c == ' ' || c == kHardBlank; }
+inline bool isBlank(char c) {
+  return c == '\t' || c == ' ' || c == kHardBlank;
+}
 
 // 1-based positions of the first and last non-blank character; both 0 when
 // the text is empty or all blank.

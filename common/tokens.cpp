@@ -42,7 +42,9 @@ void string2strings(std::string_view text, int n, Tokens& tokens, int capacity) 
 }
 
 namespace {
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 }  // namespace
 
 int sstringkind(std::string_view raw) {

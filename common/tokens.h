@@ -32,6 +32,8 @@ struct Tokens {
 void string2strings(std::string_view text, int n, Tokens& tokens, int capacity);
 
 int sstringkind(std::string_view token);
-inline bool isNumericKind(int kind) { return kind >= kInteger && kind <= kRational; }
+inline bool isNumericKind(int kind) {
+  return kind >= kInteger && kind <= kRational;
+}
 
 }  // namespace pf

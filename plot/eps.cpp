@@ -6,7 +6,6 @@
 #include "common/bomb.h"
 #include "common/numbers.h"
 #include "common/text.h"
-#include "common/text.h"
 #include "plot/geometry.h"
 #include "plot/reader.h"
 

@@ -15,7 +15,6 @@ namespace pf::plot {
 
 inline constexpr unsigned kToPostScript = 1u << kPostScript;
 
-
 // "x y moveto  %  {data x data y}  name" and the lineto form.
 std::string pathLine(const Page& page, const PathPoint& p, const char* op);
 

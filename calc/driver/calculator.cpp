@@ -13,11 +13,11 @@ namespace pf {
 int askCalculationType(Io& io, const Prefs& prefs) {
   if (prefs.calcmode >= 0 && prefs.calcmode <= 3) return prefs.calcmode;
   io.putstr(0, "calculation type :", 1, kToConsoleLog);
-  for (const char* line : {"     0 = table of thermodynamic data of end-members",
-                           "     1 = phase diagram calculations",
-                           "     2 = average pressure-temperature calculations",
-                           "     3 = calculations on all reactions between end-members",
-                           "     4 = list end-member names and compositions"})
+  for (const char* line :
+       {"     0 = table of thermodynamic data of end-members",
+        "     1 = phase diagram calculations", "     2 = average pressure-temperature calculations",
+        "     3 = calculations on all reactions between end-members",
+        "     4 = list end-member names and compositions"})
     io.putstr(0, line, 1, kToConsoleLog);
   std::string question = "control code ";
   for (;;) {
@@ -94,7 +94,9 @@ void setupWorkingState(Io& io, CalculatorRun& run) {
 
 namespace {
 
-std::string quoted(const std::string& name) { return "\"" + name + "\""; }
+std::string quoted(const std::string& name) {
+  return "\"" + name + "\"";
+}
 
 void openDataFile(Io& io, CalculatorRun& run) {
   RunFiles& files = run.files;
@@ -144,10 +146,10 @@ DiagramChoice askDiagramType(Io& io, int preset) {
   int code = preset;
   if (code < 1 || code > 5) {
     io.putstr(1, " code for type of phase diagram :", 1, kToConsoleLog);
-    for (const char* line : {"         1 : pressure-temperature", "        2 : temperature-x(CO2)",
-                             "        3 : pressure-x(CO2)", "        4 : temperature-log a",
-                             "        5 : pressure-log a", "        6 : temperature-mu",
-                             "        7 : pressure-mu"})
+    for (const char* line :
+         {"         1 : pressure-temperature", "        2 : temperature-x(CO2)",
+          "        3 : pressure-x(CO2)", "        4 : temperature-log a",
+          "        5 : pressure-log a", "        6 : temperature-mu", "        7 : pressure-mu"})
       io.putstr(0, line, 1, kToConsoleLog);
     code = promptinteger(io, "code");
     if (code < 1 || code > 7) code = 1;

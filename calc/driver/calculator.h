@@ -35,8 +35,8 @@ struct RunFiles {
   std::string suffix;    // names the run's data file
   std::string dataName;  // "pf-" + suffix + ".txt"
   std::unique_ptr<std::istream> data;
-  std::string outName;   // results, "pf-" + suffix + "-o.txt"
-  std::string oName;     // drawing output, "pf-" + suffix + "-px.txt"
+  std::string outName;  // results, "pf-" + suffix + "-o.txt"
+  std::string oName;    // drawing output, "pf-" + suffix + "-px.txt"
 };
 
 // The switches that diagram types set for the fluid calculations.

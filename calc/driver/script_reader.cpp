@@ -131,8 +131,8 @@ std::unique_ptr<std::istream> getscriptfile(Io& io, const Prefs& prefs, std::str
     promptstrings(io, "use same script file?", answer);
     std::string word = trim(answer.joined());
     // "yes" and "Y" mean yes here as at every other yes/no question
-    bool same = word.empty() || word == "y" || word == "Y" || word == "yes" || word == "1" ||
-                word == "=";
+    bool same =
+        word.empty() || word == "y" || word == "Y" || word == "yes" || word == "1" || word == "=";
     if (!same) suffix.clear();
   }
   if (suffix.empty())

@@ -16,19 +16,19 @@ struct TableSize {
 };
 
 constexpr std::array<TableSize, 13> kTableSizes{{
-    {"c", kTableEndMembers * kTableComponents * kReal},       // compositions
-    {"cov", kTableEndMembers * kTableEndMembers * kReal},     // enthalpy covariances
-    {"rlines", kTableReactions * 8 * kReal},                  // reaction line data
-    {"r", kTableReactions * kTableEndMembers * sizeof(short)},  // reaction coefficients
-    {"prec0", kTablePhases * kPurePhaseRecordBytes},          // pure-phase records
-    {"prec1", kTablePhases * kSolutionRecordBytes},           // solution records
-    {"phnames", kTablePhases * 21 * 5},                       // phase names and labels
-    {"td", kTableReactions * 12 * kReal},                     // reaction thermodynamics
-    {"rrir", kTableReactions * kTableReactions / 4},          // reaction independence marks
-    {"usvd", kTableUnknowns * kTableUnknowns * kReal},        // decomposition, left
-    {"vsvd", kTableUnknowns * kTableUnknowns * kReal},        // decomposition, right
-    {"jacobian", kTableUnknowns * kTableUnknowns * kReal},    // equation jacobian
-    {"compdx", kTableLinePoints * kTableUnknowns * kReal},    // composition steps
+    {"c", kTableEndMembers* kTableComponents* kReal},          // compositions
+    {"cov", kTableEndMembers* kTableEndMembers* kReal},        // enthalpy covariances
+    {"rlines", kTableReactions * 8 * kReal},                   // reaction line data
+    {"r", kTableReactions* kTableEndMembers * sizeof(short)},  // reaction coefficients
+    {"prec0", kTablePhases* kPurePhaseRecordBytes},            // pure-phase records
+    {"prec1", kTablePhases* kSolutionRecordBytes},             // solution records
+    {"phnames", kTablePhases * 21 * 5},                        // phase names and labels
+    {"td", kTableReactions * 12 * kReal},                      // reaction thermodynamics
+    {"rrir", kTableReactions* kTableReactions / 4},            // reaction independence marks
+    {"usvd", kTableUnknowns* kTableUnknowns* kReal},           // decomposition, left
+    {"vsvd", kTableUnknowns* kTableUnknowns* kReal},           // decomposition, right
+    {"jacobian", kTableUnknowns* kTableUnknowns* kReal},       // equation jacobian
+    {"compdx", kTableLinePoints* kTableUnknowns* kReal},       // composition steps
 }};
 
 }  // namespace

@@ -41,9 +41,9 @@ TEST(BSet2, TwoWordsAndSubsets) {
   EXPECT_FALSE(a.contains(61));
   EXPECT_THROW(a.include(61), Bombed);
 
-  EXPECT_TRUE(subset(BSet2{}, a));     // empty is in anything
+  EXPECT_TRUE(subset(BSet2{}, a));  // empty is in anything
   EXPECT_TRUE(subset(BSet2{}, b));
-  EXPECT_FALSE(subset(a, b));          // b empty, a not
+  EXPECT_FALSE(subset(a, b));  // b empty, a not
   b = a;
   EXPECT_TRUE(subset(a, b));
   b.include(5);

@@ -99,10 +99,10 @@ TEST(Prompts, KillWordEndsTheRun) {
     bool kill;
   };
   const Case cases[] = {
-      {"kill", Program::calculator, true},   {"  kill  ", Program::calculator, true},
-      {"Kill", Program::calculator, false},  {"kil", Program::calculator, false},
+      {"kill", Program::calculator, true},     {"  kill  ", Program::calculator, true},
+      {"Kill", Program::calculator, false},    {"kil", Program::calculator, false},
       {"kill me", Program::calculator, false}, {"stop", Program::calculator, false},
-      {"stop", Program::plotter, true},      {"shit", Program::plotter, true},
+      {"stop", Program::plotter, true},        {"shit", Program::plotter, true},
   };
   for (const Case& k : cases) {
     Console c(std::string(k.answer) + "\n", k.program);
@@ -121,12 +121,21 @@ TEST(Prompts, KillWordEndsTheRun) {
 
 TEST(Prompts, EndOfInputStopsEveryQuestionOnce) {
   std::vector<std::function<void(Io&)>> questions = {
-      [](Io& io) { Tokens t; promptstrings(io, "q", t); },
+      [](Io& io) {
+        Tokens t;
+        promptstrings(io, "q", t);
+      },
       [](Io& io) { promptreal(io, "q"); },
       [](Io& io) { promptinteger(io, "q"); },
-      [](Io& io) { int n = 3; promptreals(io, "q", n); },
+      [](Io& io) {
+        int n = 3;
+        promptreals(io, "q", n);
+      },
       [](Io& io) { query(io, "q"); },
-      [](Io& io) { int s = kAsk; promptcontrol(io, "q", s); },
+      [](Io& io) {
+        int s = kAsk;
+        promptcontrol(io, "q", s);
+      },
   };
   for (auto& ask : questions) {
     Console c("x\n");  // one unusable answer, then nothing

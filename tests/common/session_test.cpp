@@ -66,9 +66,9 @@ TEST(Prefs, PageWidthLimitsAndLaterLinesWin) {
     const char* text;
     int width;
   };
-  for (Case k : {Case{"setpagewidth 60\n", 80}, Case{"setpagewidth 300\n", 250},
-                 Case{"setpagewidth\n", 80}, Case{"setpagewidth 120\nsetpagewidth 100\n", 100},
-                 Case{"setpagewidth x\n", 80}}) {
+  for (Case k :
+       {Case{"setpagewidth 60\n", 80}, Case{"setpagewidth 300\n", 250}, Case{"setpagewidth\n", 80},
+        Case{"setpagewidth 120\nsetpagewidth 100\n", 100}, Case{"setpagewidth x\n", 80}}) {
     Console c("");
     c.files.contents["pf-prefs.txt"] = k.text;
     Prefs p;
@@ -100,7 +100,8 @@ TEST(Prefs, MissingFileKeepsDefaultsForBothPrograms) {
   EXPECT_EQ(p.calcmode, -1);
 
   Console d("", Program::plotter);
-  d.files.contents["px-prefs.txt"] = "makeps no\nmakeo\nscriptfile s\ndatafile d\nsetpagewidth 90\n";
+  d.files.contents["px-prefs.txt"] =
+      "makeps no\nmakeo\nscriptfile s\ndatafile d\nsetpagewidth 90\n";
   readprefs(d.io, p);
   EXPECT_FALSE(p.makeps);
   EXPECT_TRUE(p.makeo);

@@ -82,14 +82,14 @@ TEST(TokenKind, ClassifiesNumbersAndText) {
     int kind;
   };
   const Case cases[] = {
-      {"", kEmpty},        {"   ", kEmpty},      {"7", kInteger},       {"x", kTextKind},
-      {"-", kTextKind},    {"-5", kInteger},     {"12", kInteger},      {"2.50", kRealKind},
+      {"", kEmpty},          {"   ", kEmpty},       {"7", kInteger},      {"x", kTextKind},
+      {"-", kTextKind},      {"-5", kInteger},      {"12", kInteger},     {"2.50", kRealKind},
       {"2.5e-3", kRealKind}, {"2.5E+3", kRealKind}, {"1.0e5", kRealKind}, {"1e5", kRealKind},
-      {"3/4", kRational},  {"-3/4", kRational},  {".5", kTextKind},     {"-.5", kTextKind},
-      {"+1", kTextKind},   {"1.", kTextKind},    {"1.e5", kTextKind},   {"1e", kTextKind},
-      {"1e-", kTextKind},  {"3/", kTextKind},    {"3/4/5", kTextKind},  {"1.5/2", kTextKind},
-      {"1e5.0", kTextKind}, {"2-3", kTextKind},  {"1.2.3", kTextKind},  {"fo", kTextKind},
-      {" 42 ", kInteger},  {"--1", kTextKind},   {"1e+-5", kTextKind},
+      {"3/4", kRational},    {"-3/4", kRational},   {".5", kTextKind},    {"-.5", kTextKind},
+      {"+1", kTextKind},     {"1.", kTextKind},     {"1.e5", kTextKind},  {"1e", kTextKind},
+      {"1e-", kTextKind},    {"3/", kTextKind},     {"3/4/5", kTextKind}, {"1.5/2", kTextKind},
+      {"1e5.0", kTextKind},  {"2-3", kTextKind},    {"1.2.3", kTextKind}, {"fo", kTextKind},
+      {" 42 ", kInteger},    {"--1", kTextKind},    {"1e+-5", kTextKind},
   };
   for (const Case& c : cases) EXPECT_EQ(sstringkind(c.token), c.kind) << c.token;
 }

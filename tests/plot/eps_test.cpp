@@ -1,10 +1,10 @@
 // Areas, line styles, circles and whole runs of the drawing program; every
 // EPS file a run writes must draw under Ghostscript.
 #include "plot/eps.h"
-#include "common/text.h"
 
 #include <gtest/gtest.h>
 
+#include "common/text.h"
 #include "plot/areas.h"
 #include "plot/geometry.h"
 #include "plot/plotix.h"

@@ -11,7 +11,8 @@ namespace pf {
 namespace {
 
 struct Session {
-  explicit Session(const std::string& answers) : in(answers), io(Program::calculator, in, out, files) {}
+  explicit Session(const std::string& answers)
+      : in(answers), io(Program::calculator, in, out, files) {}
   int go() { return runCalculator(io); }
   std::string file(const std::string& name) { return files.contents[name]; }
   std::istringstream in;
@@ -82,8 +83,9 @@ TEST(RunFiles, NamesFromTheSuffixAndMessages) {
   r.files.contents["pf-prefs.txt"] = "datafile ex\nonecalc\n";
   r.files.contents["pf-ex.txt"] = "";
   r.go();
-  EXPECT_TRUE(has(r.out.str(), "the main output is in the file, \"pf-ex-o.txt\"\n"
-                               "other (eg plotix) output is in the file, \"pf-ex-px.txt\"\n"));
+  EXPECT_TRUE(has(r.out.str(),
+                  "the main output is in the file, \"pf-ex-o.txt\"\n"
+                  "other (eg plotix) output is in the file, \"pf-ex-px.txt\"\n"));
   EXPECT_TRUE(r.files.exists("pf-ex-o.txt"));
   EXPECT_TRUE(r.files.exists("pf-ex-px.txt"));
   // onecalc: from the first pass straight to the end report
@@ -182,15 +184,16 @@ TEST(DiagramType, PresetOrMenu) {
     int diagrammode;
     bool menu;
   };
-  const Case cases[] = {{1, "", 0, false}, {2, "", 2, false}, {3, "", 1, false},
-                        {4, "", 4, false}, {5, "", 3, false}, {6, "6\n", 6, true},
+  const Case cases[] = {{1, "", 0, false},   {2, "", 2, false},    {3, "", 1, false},
+                        {4, "", 4, false},   {5, "", 3, false},    {6, "6\n", 6, true},
                         {7, "7\n", 5, true}, {-1, "9\n", 0, true}, {0, "2\n", 2, true}};
   for (const Case& c : cases) {
     Session r(c.answer);
     DiagramChoice d = askDiagramType(r.io, c.preset);
     EXPECT_EQ(d.diagrammode, c.diagrammode) << c.preset;
-    EXPECT_EQ(has(r.out.str(), " code for type of phase diagram :\n         1 : pressure-temperature\n"),
-              c.menu);
+    EXPECT_EQ(
+        has(r.out.str(), " code for type of phase diagram :\n         1 : pressure-temperature\n"),
+        c.menu);
   }
   Session x("3\n");
   DiagramChoice d = askDiagramType(x.io, -1);
