@@ -381,12 +381,18 @@ Rational realToRational(Real x) {
     if (rest <= tolerance) break;
     y = 1 / rest;
   }
+  constexpr std::int64_t kPastAnyPart = 1LL << 40;  // far beyond 16 bits: li2i refuses it
   std::int64_t num = quotients.back(), den = 1;
   for (int k = static_cast<int>(quotients.size()) - 2; k >= 0; --k) {
+    // a large leading quotient times a long expansion would overflow 64 bits
+    if (quotients[k] > kPastAnyPart / std::max<std::int64_t>(num, 1)) {
+      num = kPastAnyPart + 1;
+      break;
+    }
     std::int64_t next = quotients[k] * num + den;
     den = num;
     num = next;
-    if (num > (1LL << 40) || den > (1LL << 40)) break;
+    if (num > kPastAnyPart || den > kPastAnyPart) break;
   }
   if (x < 0) num = -num;
   return Rational{li2i(num), li2i(den)};

@@ -161,6 +161,9 @@ TEST(StrictReaders, StopTheRunWithTheirMessages) {
       {[] { getsingle(kRational, "1/0", "ctx"); }, "reading",
        "expecting a single (3); got: 1/0 - ctx"},
       {[] { li2i(40000); }, "li2i", " longint -> int conversion failed"},
+      // a huge whole part over a long expansion: refused, never overflowed
+      {[] { getrational(kRealKind, "3000000000000.414213", "ctx"); }, "li2i",
+       " longint -> int conversion failed"},
       {[] { sstringkind("x") == 9 ? void() : unknownTokenKind(); }, "what is sstring", "unknown"},
   };
   for (const Case& c : cases) {
