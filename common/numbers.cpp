@@ -13,7 +13,7 @@ namespace pf {
 int classifyReal(Real x) {
   switch (std::fpclassify(x)) {
     case FP_NAN:
-      return kQuietNaN;
+      return issignaling(x) ? kSignalingNaN : kQuietNaN;
     case FP_INFINITE:
       return kInfinite;
     case FP_ZERO:

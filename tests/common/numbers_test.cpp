@@ -272,6 +272,7 @@ TEST(RealToText, FixedDecimals) {
 
 TEST(RealToText, SpecialValuesAndLength) {
   EXPECT_EQ(realToText(std::numeric_limits<Real>::quiet_NaN(), 4, Digits::significant), "NaN");
+  EXPECT_EQ(realToText(std::numeric_limits<Real>::signaling_NaN(), 4, Digits::fixed), "sNaN");
   EXPECT_EQ(realToText(std::numeric_limits<Real>::infinity(), 4, Digits::fixed), "infinite");
   EXPECT_EQ(realToText(std::numeric_limits<Real>::denorm_min(), 4, Digits::fixed), "denorm");
   EXPECT_LE(realToText(-1.23456789012345678e-200L, 20, Digits::significant).size(), 20u);
