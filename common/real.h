@@ -8,8 +8,9 @@ namespace pf {
 using Real = long double;
 static_assert(std::numeric_limits<Real>::digits == 64, "Real must carry a 64-bit mantissa");
 
-// The machine's rounding unit, found the old way: halve 1 until 1 + u == 1
-// (at most 100 halvings). Kept as a function so no global needs setting.
+// The machine's rounding unit, found the old way by halving 1 (at most 100
+// times): the last u for which 1 + u still differs from 1, 2^-63 in the
+// extended format. Kept as a function so no global needs setting.
 Real machineEpsilon();
 
 }  // namespace pf
