@@ -124,9 +124,10 @@ void pinterval(Io& io, WindowState& w, const ScriptSettings& script) {
     return;
   }
   int ends = largestDecimals({w.Plow, w.Phigh});
+  // no blank after the colon here, unlike the T window line
   io.putstr(
       0,
-      "P window : " + decimalText(w.Plow, ends) + " <-> " + decimalText(w.Phigh, ends) + " kbar :",
+      "P window :" + decimalText(w.Plow, ends) + " <-> " + decimalText(w.Phigh, ends) + " kbar :",
       1, kToConsoleLog);
   IntervalRule rule{1e-6L,
                     0.0001L,
@@ -255,7 +256,7 @@ void listact(Io& io, WindowState& w, int row, Real low, Real high) {
   IntervalRule rule{1e-5L,
                     1e-5L,
                     "activity interval",
-                    "activity interval too large :    max a(high) - a(low) = ",
+                    "activity interval too large :    max a(high) - a(low) =",
                     "activity interval too small : max of " + kMaxValuesText + " values",
                     "try again: activity interval",
                     "activity interval must be positive - try again: activity interval"};

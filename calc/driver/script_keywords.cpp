@@ -98,9 +98,9 @@ int readSwitch(const Tokens& line, int& field) {
   return kLineAccepted;
 }
 
-// An on/off keyword: off only when followed by "no" or "ask".
+// An on/off keyword: off only when followed by "off", "no" or "ask".
 bool onOff(const Tokens& line) {
-  return !(line[2] == "no" || line[2] == "ask");
+  return !(line[2] == "off" || line[2] == "no" || line[2] == "ask");
 }
 
 // An integer keyword: the integer alone after the keyword.

@@ -127,7 +127,7 @@ TEST(PInterval, TheHighEndWithinATenThousandthIsNotRepeated) {
     w.Plow = 1;
     w.Phigh = 2;
     pinterval(d.io, w, scriptDefaults());
-    EXPECT_EQ(d.console(), "P window : 1 <-> 2 kbar :\nP interval : ");
+    EXPECT_EQ(d.console(), "P window :1 <-> 2 kbar :\nP interval : ");
     ASSERT_EQ(w.Plist.size(), c.count) << c.answer;
     EXPECT_NEAR(w.Plist.back(), c.last, 1e-15L) << c.answer;
   }
@@ -209,7 +209,7 @@ TEST(ValueRows, ActivityLnaAndMuRows) {
     listact(d.io, w, 2, 0.1L, 0.9L);
     EXPECT_EQ(d.console(),
               "activity window : 0.1 <-> 0.9 : \nactivity interval : "
-              "activity interval too large :    max a(high) - a(low) = 0.8\n"
+              "activity interval too large :    max a(high) - a(low) =0.8\n"
               "try again: activity interval : ");
     ASSERT_EQ(w.rows.size(), 2u);
     EXPECT_EQ(w.rows[1].values.size(), 5u);

@@ -56,6 +56,23 @@ TEST(ScriptReader, ThreeStateValueForms) {
   EXPECT_EQ(defaults.calctype, -1);
 }
 
+TEST(ScriptReader, OnOffKeywords) {
+  struct Case {
+    const char* line;
+    bool ScriptSettings::*field;
+    bool on;
+  };
+  const Case cases[] = {
+      {"makeo off", &ScriptSettings::makeo, false}, {"makeo no", &ScriptSettings::makeo, false},
+      {"makeo on", &ScriptSettings::makeo, true},   {"makeo", &ScriptSettings::makeo, true},
+      {"makeps", &ScriptSettings::makeps, true},    {"makeps off", &ScriptSettings::makeps, false},
+      {"makeps on", &ScriptSettings::makeps, true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(readScript(c.line).*c.field, c.on) << c.line;
+  EXPECT_TRUE(scriptDefaults().makeo);
+  EXPECT_FALSE(scriptDefaults().makeps);
+}
+
 TEST(ScriptReader, NameListsTakeTheirValuesAfterTheState) {
   ScriptSettings none = readScript("setexcess no g q\n");
   EXPECT_EQ(none.setexcess.state, kDontUse) << "a value after no is refused";

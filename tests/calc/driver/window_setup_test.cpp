@@ -71,7 +71,7 @@ TEST(WindowSetup, UnivariantLinesListTheSteppedVariable) {
     Dialogue d("2\n");
     WindowState w;
     windowsetup(d.io, w, scriptOf(kWindows + "calctatp\n"), 1, true);
-    EXPECT_EQ(d.console(), kShown + "P window : 2 <-> 10 kbar :\nP interval : ");
+    EXPECT_EQ(d.console(), kShown + "P window :2 <-> 10 kbar :\nP interval : ");
     EXPECT_EQ(w.calcvariable, kVarT);
     EXPECT_EQ(w.Plist, (std::vector<Real>{2, 4, 6, 8, 10}));
     EXPECT_EQ(w.Pdec, 2);
@@ -146,7 +146,7 @@ TEST(DiagramWindowSetup, PTDiagramTakesTheFluidFromItsEndMember) {
   Dialogue d("2\n");
   WindowState w;
   diagramwindowsetup(d.io, w, scriptOf(kWindows + "calctatp\n"), true, 1, "H2O", FluidPresence{});
-  EXPECT_EQ(d.console(), kShown + "P window : 2 <-> 10 kbar :\nP interval : ");
+  EXPECT_EQ(d.console(), kShown + "P window :2 <-> 10 kbar :\nP interval : ");
   EXPECT_EQ(w.fluid.h2o, 1);
   EXPECT_EQ(w.fluid.co2, 0);
 
