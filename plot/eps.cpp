@@ -238,7 +238,7 @@ void drawCircles(Io& io, const Drawing& drawing) {
     const Real y = page.py(point.at.y);
     ps(io, fixed(x + r, 2) + " " + fixed(y, 2) + " moveto");
     ps(io, fixed(x, 2) + " " + fixed(y, 2) + " " + std::to_string(r) + " 0 360 arc");
-    ps(io, "closepath");
+    ps(io, " closepath");
     ps(io, "stroke");
     if (s.numbering == kUsePreset)
       ps(io, fixed(x, 2) + " " + fixed(y - r - s.labelSize, 2) + " (" + labelOf(point.name) +

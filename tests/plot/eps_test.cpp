@@ -137,7 +137,7 @@ TEST(Eps, CirclesOnlyForPointsStrictlyInside) {
   drawCircles(console.io, d);
   EXPECT_EQ(console.file("px-t.eps"),
             "0.2 setlinewidth\n0 setgray\n[]  0 setdash\n"
-            "282.00 490.00 moveto\n280.00 490.00 2 0 360 arc\nclosepath\nstroke\n");
+            "282.00 490.00 moveto\n280.00 490.00 2 0 360 arc\n closepath\nstroke\n");
 }
 
 TEST(Eps, SomethingFunnyGoesToTheLog) {
