@@ -101,9 +101,11 @@ bool firstZero(const Cubic& p, Real upto, Real& zero) {
   } else {
     Real disc = b * b - 4 * a * c;
     if (disc >= 0) {
-      Real root = std::sqrt(disc);
-      keep((-b - root) / (2 * a));
-      keep((-b + root) / (2 * a));
+      // the form without cancellation: with a tiny cubic term the textbook
+      // form rounds the turning point of the near-quadratic away
+      Real q = -(b + std::copysign(std::sqrt(disc), b)) / 2;
+      keep(q / a);
+      if (q != 0) keep(c / q);
     }
   }
   if (count == 2 && ends[1] < ends[0]) std::swap(ends[0], ends[1]);

@@ -146,6 +146,10 @@ TEST(FirstZero, FindsTheNearestZeroAlongTheStep) {
       {{6, -11, 6, -1}, 10, true, 1},          // -(t - 1)(t - 2)(t - 3)
       {{-6, 11, -6, 1}, 10, true, 0},
       {{1, 0, 0, 1}, 10, false, 0},  // rising
+      // (t - 1)(t - 2) with a cubic term far below rounding of the others:
+      // the dip between 1 and 2 is still found
+      {{2, -3, 1, 1e-25L}, 5, true, 1},
+      {{2, -3, 1, -1e-25L}, 5, true, 1},
   };
   for (const Case& c : cases) {
     Real zero = -1;
