@@ -116,7 +116,10 @@ FluidState corkH2O(Real p, Real t) {
   } else {
     Real aGas = h2oGasAttraction(t);
     Real psat = h2oSaturationPressure(t);
-    if (p <= psat) {
+    // at Psat itself the liquid is taken: below about 373 K Psat is the
+    // 1-bar floor, and water at 1 bar is liquid there (G is the same on
+    // either side; only the volume, which aqueous species use, differs)
+    if (p < psat) {
       v = findVs(aGas, b, p, t, 3 * b + rt / p, psat);
       lnPhi = mrkLnPhi(aGas, b, p, t, v);
     } else {

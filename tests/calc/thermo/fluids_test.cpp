@@ -84,6 +84,23 @@ TEST(CorkH2O, SaturationPressureHasItsCubicTerm) {
   EXPECT_NEAR(d(corkH2O(1, 600).volume), 2.2841, 0.001);
 }
 
+TEST(CorkH2O, WaterAtOneBarBelowBoilingIsLiquid) {
+  // there Psat is its 1-bar floor; G is that of the gas at 1 bar either way
+  for (Real t : {298.15L, 350.0L}) {
+    FluidState water = corkH2O(0.001L, t);
+    EXPECT_LT(water.volume, 2) << d(t);
+    EXPECT_NEAR(d(water.rtlnf), d(corkH2O(0.001L - 1e-15L, t).rtlnf), 1e-9) << d(t);
+  }
+  // so an aqueous species' volume term vanishes at its standard state
+  EndMember ion;
+  ion.slot[kAqueousCp] = 1;
+  GibbsSettings settings;
+  settings.ds6 = false;
+  settings.regression = true;  // leaves out the 0.03354 T
+  Console console;
+  EXPECT_NEAR(d(aqueousTerm(console.io, ion, 0.001L, 298.15L, settings)), -0.0175, 0.001);
+}
+
 TEST(CorkH2O, ContinuousAcrossEveryBranch) {
   const Real tiny = 1e-9L;
   // saturation: gas below, liquid above

@@ -151,6 +151,72 @@ TEST(GibbsEnergy, EdgeCasesOfTheVolumeIntegral) {
   }
 }
 
+// The older generations take other volume and Landau forms: the same fo and
+// q (with its Landau term, below Tcrit at every point) written in each, with
+// G worked out separately in 40-digit arithmetic.
+TEST(GibbsEnergy, EveryGenerationFollowsItsOwnVolumeAndLandauForms) {
+  const std::string tail = "0.1 0.2 0.3\n\nd\n";
+  struct Case {
+    int dsmode;
+    std::string text;
+    Real fo[3], q[3];  // at (5 kbar, 800 K), (20, 1200), (1, 860)
+  } cases[] = {
+      {-2,
+       "2\nfo 2 1 1 5 2 10 4 0\n"
+       "-2172.59 0.0951 4.366 0.2333 0.000001494 -603.8 -1.8697 0.0000285 1285 0\n"
+       "q 1 1 1 10 2 0\n"
+       "-910.7 0.04146 2.269 0.0929 -0.000000642 -714.9 -0.7161 0.000065 750 1 847 0.00495 "
+       "0.1188\n" +
+           tail,
+       {-2266.682674514274L, -2311.162053706619L, -2298.937825026059L},
+       {-947.9630108262884L, -957.8700827737033L, -963.5308023407223L}},
+      {1,
+       "2\n\n1\nfo 2 1 1 5 2 10 4 0\n-2172.59 0.0951 4.366\n"
+       "0.2333 0.000001494 -603.8 -1.8697 0.0000285 12 1285 4 -0.00015\n0\n"
+       "q 1 1 1 10 2 0\n-910.7 0.04146 2.269\n"
+       "0.0929 -0.000000642 -714.9 -0.7161 0.000065 10 750 4 -0.0002\n1 847 0.00495 0.1188\n0\n" +
+           tail,
+       {-2266.71002949756L, -2311.333482573707L, -2298.943818399753L},
+       {-947.9641925155866L, -957.9076797608724L, -963.5308576871863L}},
+      {2,
+       "2\n\n2\nfo 2 1 1 5 2 10 4 0\n-2172.59 0.0951 4.366\n"
+       "0.2333 0.000001494 -603.8 -1.8697 0.0000285 1e-8 0.5 1285 4 -0.2\n0\n"
+       "q 1 1 1 10 2 0\n-910.7 0.04146 2.269\n"
+       "0.0929 -0.000000642 -714.9 -0.7161 0.000065 2e-8 0.3 750 4 -0.15\n1 847 0.00495 "
+       "0.1188\n0\n" +
+           tail,
+       {-2266.459519522834L, -2309.565893473224L, -2298.887993430036L},
+       {-947.7298899074863L, -956.0976790170578L, -963.4747117339528L}},
+      {3,
+       "2\n\n3\nfo 2 1 1 5 2 10 4 0\n-2172.59 0.0951 4.366\n"
+       "0.2333 0.000001494 -603.8 -1.8697 0.0000285 1285 3.84 -0.003\n0\n"
+       "q 1 1 1 10 2 0\n-910.7 0.04146 2.269\n"
+       "0.0929 -0.000000642 -714.9 -0.7161 0.000000065 730 6 -0.0082\n1 847 0.00495 0.1188\n0\n" +
+           tail,
+       {-2266.436308983166L, -2309.262629757176L, -2298.878321036418L},
+       {-948.1891643124607L, -959.4914694055621L, -963.5775695017533L}},
+  };
+  const Real points[3][2] = {{5, 800}, {20, 1200}, {1, 860}};
+  Console console;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dsmode);
+    Dataset ds;
+    std::istringstream file(c.text);
+    setuptextread(ds, file, "pf-test.txt");
+    makep(ds, {"fo", "q"});
+    readthermo(ds);
+    ASSERT_EQ(ds.dsmode, c.dsmode);
+    GibbsSettings settings = gibbsSettings(ds);
+    for (int k = 0; k < 3; ++k) {
+      Real p = points[k][0], t = points[k][1];
+      EXPECT_NEAR(static_cast<double>(gem(console.io, ds.em[1], p, t, settings)),
+                  static_cast<double>(c.fo[k]), 1e-8);
+      EXPECT_NEAR(static_cast<double>(gem(console.io, ds.em[2], p, t, settings)),
+                  static_cast<double>(c.q[k]), 1e-8);
+    }
+  }
+}
+
 TEST(GibbsEnergy, BraggWilliamsOrderAtTheEnds) {
   Dataset ds = demoDataset({"ab"});
   EndMember ab = ds.em[1];
