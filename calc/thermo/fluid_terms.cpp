@@ -112,8 +112,10 @@ Real channelFluidTerm(Io& io, const EndMember& e, Real p, Real t, const GibbsSet
 }
 
 Real waterDielectricConstant(Real density, Real t) {
-  Real celsius = t - 273.15L;  // the correlation's own Celsius scale
-  if (!(celsius >= 0)) bomb("gem", "water dielectric constant needs T of 0 C or more");
+  // The correlation's own Celsius scale is t - 273.15; the program's 0 C is
+  // 273 K, so the last 0.15 K up to the correlation's start are taken as 0 C.
+  if (!(t >= 273)) bomb("gem", "water dielectric constant needs T of 0 C or more");
+  Real celsius = std::max(t - 273.15L, Real{0});
   Real root = std::sqrt(celsius);
   Real exponent =
       -1.57637700752506e-3L * celsius + 6.81028783422197e-2L * root + 0.754875480393944L;

@@ -184,6 +184,9 @@ TEST(DebyeHuckel, ParametersOfWaterAndOfTheH2OCO2Solvent) {
   Console console;
   EXPECT_NEAR(d(waterDielectricConstant(0.809248L, 873)), 14.9430, 1e-4);
   EXPECT_NEAR(d(waterDielectricConstant(0.793385L, 673)), 20.0422, 1e-4);
+  // an entered 0 C (273 K) is the correlation's 0 C; below it the run stops
+  EXPECT_EQ(waterDielectricConstant(1, 273), waterDielectricConstant(1, 273.15L));
+  EXPECT_THROW(waterDielectricConstant(1, 272.9L), Bombed);
   struct Case {
     Real xh2o, xco2, t, p, a, b;
   } cases[] = {
