@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "calc/driver/script.h"
 #include "common/bomb.h"
 #include "common/files.h"
 #include "common/io.h"
@@ -27,6 +28,21 @@ struct Dialogue {
   std::string console() const { return out.str(); }
   std::string log() { return files.contents["pf-log.txt"]; }
 };
+
+inline const std::string kDeg =
+    "\xA1"
+    "C";  // degree sign, then C
+inline const std::string kMu = "\xB5";
+
+// The settings a script text leaves after one read.
+inline ScriptSettings scriptOf(const std::string& text) {
+  Dialogue d;
+  d.files.contents["s"] = text;
+  auto file = d.files.openRead("s");
+  ScriptSettings s;
+  readscripts(d.io, file, s);
+  return s;
+}
 
 // The fault a call stops with; fails the test when it does not stop.
 inline Bombed bombOf(const std::function<void()>& call) {

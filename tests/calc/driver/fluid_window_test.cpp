@@ -9,15 +9,7 @@ namespace pf {
 namespace {
 
 using testing::Dialogue;
-
-ScriptSettings scriptOf(const std::string& text) {
-  Dialogue d;
-  d.files.contents["s"] = text;
-  auto file = d.files.openRead("s");
-  ScriptSettings s;
-  readscripts(d.io, file, s);
-  return s;
-}
+using testing::scriptOf;
 
 TEST(SetFluid, QuestionsFollowTheFluidEndMembersPresent) {
   struct Case {

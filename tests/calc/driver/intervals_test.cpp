@@ -13,15 +13,7 @@ namespace {
 
 using testing::bombOf;
 using testing::Dialogue;
-
-ScriptSettings scriptOf(const std::string& text) {
-  Dialogue d;
-  d.files.contents["s"] = text;
-  auto file = d.files.openRead("s");
-  ScriptSettings s;
-  readscripts(d.io, file, s);
-  return s;
-}
+using testing::scriptOf;
 
 WindowState Twindow(Real lowC, Real highC) {
   WindowState w;

@@ -12,20 +12,9 @@ namespace {
 
 using testing::bombOf;
 using testing::Dialogue;
-
-const std::string kDeg =
-    "\xA1"
-    "C";
-const std::string kMu = "\xB5";
-
-ScriptSettings scriptOf(const std::string& text) {
-  Dialogue d;
-  d.files.contents["s"] = text;
-  auto file = d.files.openRead("s");
-  ScriptSettings s;
-  readscripts(d.io, file, s);
-  return s;
-}
+using testing::kDeg;
+using testing::kMu;
+using testing::scriptOf;
 
 const std::string kWindows = "setTwindow 400 800\nsetPwindow 2 10\n";
 const std::string kShown = "PT window: 2 <=> 10 kbar; 400 <=> 800" + kDeg + " (from script)\n";

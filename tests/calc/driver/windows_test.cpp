@@ -12,11 +12,9 @@ namespace {
 
 using testing::bombOf;
 using testing::Dialogue;
-
-const std::string kDeg =
-    "\xA1"
-    "C";
-const std::string kMu = "\xB5";
+using testing::kDeg;
+using testing::kMu;
+using testing::scriptOf;
 
 TEST(LowHighReaders, AcceptGoodPairsWithoutAsking) {
   Dialogue d;
@@ -103,15 +101,6 @@ TEST(LowHighReaders, StopAfterFiveBadAnswers) {
   EXPECT_EQ(fault.procedure, "*OK");
   EXPECT_EQ(fault.message, "too many tries");
   EXPECT_EQ(fault.kind, 0);
-}
-
-ScriptSettings scriptOf(const std::string& text) {
-  Dialogue d;
-  d.files.contents["s"] = text;
-  auto file = d.files.openRead("s");
-  ScriptSettings s;
-  readscripts(d.io, file, s);
-  return s;
 }
 
 TEST(SpecifyPTWindow, TheSingleQuestionTakesZeroTwoOrFourNumbers) {
