@@ -42,6 +42,10 @@ std::string blanks(int n) {
   return std::string(n, ' ');
 }
 
+std::string quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
 std::string psString(std::string_view text) {
   std::string out;
   for (char c : text) {

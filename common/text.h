@@ -34,6 +34,9 @@ std::string cut5(std::string_view text);
 std::string cutText(std::string_view text);  // at most 255 characters
 std::string blanks(int n);
 
+// The text between double quotes, as messages name files and tokens.
+std::string quoted(std::string_view text);
+
 // Text for a PostScript string literal: ( ) and \ escaped.
 std::string psString(std::string_view text);
 

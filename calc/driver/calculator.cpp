@@ -94,10 +94,6 @@ void setupWorkingState(Io& io, CalculatorRun& run) {
 
 namespace {
 
-std::string quoted(const std::string& name) {
-  return "\"" + name + "\"";
-}
-
 void openDataFile(Io& io, CalculatorRun& run) {
   RunFiles& files = run.files;
   files.suffix = cut20(run.prefs.datafile);

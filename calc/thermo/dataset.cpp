@@ -67,13 +67,6 @@ bool fileInteger(std::string_view token, int& value) {
   return readInteger(token, value, message);
 }
 
-std::string quoted(std::string_view text) {
-  std::string result(1, '"');
-  result.append(text);
-  result += '"';
-  return result;
-}
-
 std::vector<std::string_view> blankSeparated(std::string_view line) {
   std::vector<std::string_view> tokens;
   std::size_t at = 0;
