@@ -104,7 +104,6 @@ void openDataFile(Io& io, CalculatorRun& run) {
   }
   if (files.suffix.empty())
     bomb("startout", run.prefs.allInOne ? "no datafile specified" : "no script file specified");
-  files.suffix = cut20(files.suffix);
   files.data = promptdatafile(io, "pf-", files.suffix, "", files.dataName);
 }
 

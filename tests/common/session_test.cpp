@@ -214,3 +214,16 @@ TEST(Closeall, EndsLinesAndFinishesPostScript) {
 }
 
 }  // namespace pf
+
+namespace pf {
+
+TEST(OutputFile, NamedFromPrefixAndCutSuffixAndEmptied) {
+  Console c("");
+  c.files.contents["pf-abcdefghijklmnopqrst.txt"] = "old results";
+  ASSERT_TRUE(openOutputFile(c.io, kOutfile, "pf-", "abcdefghijklmnopqrstuvwxyz"));
+  EXPECT_EQ(c.io.outputName(kOutfile), "pf-abcdefghijklmnopqrst.txt");
+  EXPECT_EQ(c.files.contents["pf-abcdefghijklmnopqrst.txt"], "");
+  EXPECT_TRUE(c.io.outputcontrol.contains(kOutfile));
+}
+
+}  // namespace pf
