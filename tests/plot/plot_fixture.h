@@ -15,20 +15,13 @@
 #include "common/io.h"
 #include "plot/drawing.h"
 #include "plot/reader.h"
+#include "tests/common/console_fixture.h"
 
 namespace pf::plot {
 
-struct Console {
-  explicit Console(const std::string& answers = "")
-      : in(answers), io(Program::plotter, in, out, files) {}
-  std::string file(const std::string& name) const {
-    auto it = files.contents.find(name);
-    return it == files.contents.end() ? std::string() : it->second;
-  }
-  std::istringstream in;
-  std::ostringstream out;
-  MemoryFiles files;
-  Io io;
+// The shared test console, on the drawing program's side.
+struct Console : pf::Console {
+  explicit Console(const std::string& answers = "") : pf::Console(answers, Program::plotter) {}
 };
 
 // "procedure : message" of the fault f stops with, or "" when it returns.

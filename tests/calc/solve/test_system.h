@@ -12,6 +12,7 @@
 #include "calc/solve/nle.h"
 #include "common/files.h"
 #include "common/io.h"
+#include "tests/common/console_fixture.h"
 
 namespace pf::test {
 
@@ -124,13 +125,6 @@ inline ProductTerm product(Real factor, std::vector<LinearForm> factors) {
   return t;
 }
 
-// An Io writing to a string, with no files open.
-struct Console {
-  MemoryFiles files;
-  std::istringstream in;
-  std::ostringstream out;
-  Io io{Program::calculator, in, out, files};
-  std::string text() const { return out.str(); }
-};
+using pf::Console;  // an Io writing to a string, with no files open
 
 }  // namespace pf::test

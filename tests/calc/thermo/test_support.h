@@ -11,6 +11,7 @@
 #include "calc/thermo/gibbs.h"
 #include "common/files.h"
 #include "common/io.h"
+#include "tests/common/console_fixture.h"
 
 namespace pf::testing {
 
@@ -57,12 +58,6 @@ inline std::vector<EndMember> allDemoEndMembers() {
   return all;
 }
 
-// An Io on empty console input whose output is kept.
-struct Console {
-  MemoryFiles files;
-  std::istringstream in;
-  std::ostringstream out;
-  Io io{Program::calculator, in, out, files};
-};
+using pf::Console;  // an Io on empty console input whose output is kept
 
 }  // namespace pf::testing
