@@ -2,23 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "common/bomb.h"
-#include "common/files.h"
+#include "tests/common/console_fixture.h"
 
 namespace pf {
 namespace {
 
-struct Session {
-  explicit Session(const std::string& answers)
-      : in(answers), io(Program::calculator, in, out, files) {}
+// A whole calculator run on the shared test console.
+struct Session : Console {
+  using Console::Console;
   int go() { return runCalculator(io); }
-  std::string file(const std::string& name) { return files.contents[name]; }
-  std::istringstream in;
-  std::ostringstream out;
-  MemoryFiles files;
-  Io io;
 };
 
 bool has(const std::string& text, const std::string& part) {
