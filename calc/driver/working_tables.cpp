@@ -33,12 +33,6 @@ constexpr std::array<TableSize, 13> kTableSizes{{
 
 }  // namespace
 
-std::size_t workingTableBytes(const std::string& name) {
-  for (const TableSize& size : kTableSizes)
-    if (name == size.name) return size.bytes;
-  return 0;
-}
-
 unsigned char* WorkingTables::find(const std::string& name) {
   for (WorkingTable& table : tables)
     if (table.name == name) return table.storage.data();

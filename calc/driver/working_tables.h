@@ -35,7 +35,6 @@ struct WorkingTables {
   unsigned char* find(const std::string& name);
 };
 
-std::size_t workingTableBytes(const std::string& name);
 void allocateWorkingTables(Io& io, WorkingTables& tables);
 void releaseWorkingTables(Io& io, WorkingTables& tables);
 
