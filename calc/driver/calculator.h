@@ -6,30 +6,15 @@
 #include <memory>
 #include <string>
 
-#include "calc/driver/oxides.h"
-#include "calc/driver/script.h"
-#include "calc/driver/windows.h"
+#include "calc/settings/calc_codes.h"
+#include "calc/settings/oxides.h"
+#include "calc/settings/script.h"
+#include "calc/settings/windows.h"
 #include "calc/driver/working_tables.h"
 #include "common/io.h"
 #include "common/prefs.h"
 
 namespace pf {
-
-// Menu codes the user types.
-inline constexpr int kMenuTables = 0;
-inline constexpr int kMenuPhaseDiagram = 1;
-inline constexpr int kMenuAveragePT = 2;
-inline constexpr int kMenuReactions = 3;
-inline constexpr int kMenuLists = 4;
-inline constexpr int kMenuRegression = 9;  // the word "lsqds"
-
-// Internal codes the passes are dispatched on.
-inline constexpr int kCalcTables = 0;
-inline constexpr int kCalcAveragePT = 1;
-inline constexpr int kCalcReactions = 2;
-inline constexpr int kCalcPhaseDiagram = 3;
-inline constexpr int kCalcLists = 5;
-inline constexpr int kCalcRegression = 6;
 
 struct RunFiles {
   std::string suffix;    // names the run's data file

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "calc/driver/calculator.h"
-#include "tests/calc/driver/dialogue.h"
+#include "tests/calc/settings/dialogue.h"
 
 namespace pf {
 namespace {

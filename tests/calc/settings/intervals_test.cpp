@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "calc/driver/calculator.h"
-#include "calc/driver/windows.h"
-#include "tests/calc/driver/dialogue.h"
+#include "calc/settings/calc_codes.h"
+#include "calc/settings/windows.h"
+#include "tests/calc/settings/dialogue.h"
 
 namespace pf {
 namespace {

@@ -1,6 +1,6 @@
 // Window checks, the PT window question, range tests, widening and the
 // window-relative printers.
-#include "calc/driver/windows.h"
+#include "calc/settings/windows.h"
 
 #include <algorithm>
 #include <cmath>

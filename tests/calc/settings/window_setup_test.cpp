@@ -3,9 +3,9 @@
 #include <cmath>
 #include <string>
 
-#include "calc/driver/calculator.h"
-#include "calc/driver/windows.h"
-#include "tests/calc/driver/dialogue.h"
+#include "calc/settings/calc_codes.h"
+#include "calc/settings/windows.h"
+#include "tests/calc/settings/dialogue.h"
 
 namespace pf {
 namespace {

@@ -2,7 +2,7 @@
 // script or asked, and the label that tells results which fluid they are for.
 #include <cmath>
 
-#include "calc/driver/windows.h"
+#include "calc/settings/windows.h"
 #include "common/numbers.h"
 #include "common/prompts.h"
 

@@ -1,4 +1,4 @@
-#include "calc/driver/oxides.h"
+#include "calc/settings/oxides.h"
 
 namespace pf {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "calc/driver/script.h"
+#include "calc/settings/script.h"
 #include "common/io.h"
 #include "common/real.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "calc/driver/windows.h"
-#include "tests/calc/driver/dialogue.h"
+#include "calc/settings/windows.h"
+#include "tests/calc/settings/dialogue.h"
 
 namespace pf {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "calc/driver/calculator.h"
-#include "calc/driver/windows.h"
+#include "calc/settings/calc_codes.h"
+#include "calc/settings/windows.h"
 #include "common/bomb.h"
 #include "common/prompts.h"
 #include "common/text.h"

@@ -1,11 +1,11 @@
-#include "calc/driver/windows.h"
+#include "calc/settings/windows.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
-#include "tests/calc/driver/dialogue.h"
+#include "tests/calc/settings/dialogue.h"
 
 namespace pf {
 namespace {

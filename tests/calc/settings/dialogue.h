@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "calc/driver/script.h"
+#include "calc/settings/script.h"
 #include "common/bomb.h"
 #include "common/files.h"
 #include "common/io.h"

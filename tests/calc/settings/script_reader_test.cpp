@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "calc/driver/script.h"
-#include "tests/calc/driver/dialogue.h"
+#include "calc/settings/script.h"
+#include "tests/calc/settings/dialogue.h"
 
 namespace pf {
 namespace {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string_view>
 
-#include "calc/driver/script.h"
-#include "calc/driver/windows.h"
+#include "calc/settings/script.h"
+#include "calc/settings/windows.h"
 #include "common/bomb.h"
 #include "common/numbers.h"
 #include "common/text.h"

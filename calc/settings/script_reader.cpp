@@ -2,8 +2,8 @@
 // the checks that follow, and the data file for later passes.
 #include <algorithm>
 
-#include "calc/driver/script.h"
-#include "calc/driver/windows.h"
+#include "calc/settings/script.h"
+#include "calc/settings/windows.h"
 #include "common/bomb.h"
 #include "common/files.h"
 #include "common/session.h"
