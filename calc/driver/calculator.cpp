@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "calc/endmembers/lists.h"
 #include "common/bomb.h"
 #include "common/numbers.h"
 #include "common/prompts.h"
@@ -190,7 +191,7 @@ void runPass(Io& io, CalculatorRun& run) {
       facilityNotAvailable(io);
       return;
     case kCalcLists:
-      facilityNotAvailable(io);
+      listEndMembers(io, run.oxides, run.prefs.dataset);
       return;
     case kCalcRegression:
       regressionNotAvailable(io);
