@@ -37,7 +37,6 @@ std::string amountText(Real amount);
 // The line counter runs across a whole listing, from -1.
 struct Listing {
   int counter = -1;
-  int listed() const { return counter + 1; }
 };
 
 // Writes the listing of every dataset entry within the chosen system, reading
