@@ -130,14 +130,51 @@ int coefficientOf(const ReactionContext& c, const Reaction& r) {
 
 }  // namespace
 
-ReactionThermo thermoAt(ReactionContext& c, const Reaction& r, const DiagramPoint& point) {
-  applyAxis(c, point);
-  Real xco2 = c.window.fluid.co2, xh2o = c.window.fluid.h2o;
+void fluidAt(const ReactionContext& c, const DiagramPoint& point, Real& xco2, Real& xh2o) {
+  xco2 = c.window.fluid.co2;
+  xh2o = c.window.fluid.h2o;
   if (xco2Diagram(c.window)) {
     xco2 = point.x;
     xh2o = 1 - point.x;
   }
+}
+
+ReactionThermo thermoAt(ReactionContext& c, const Reaction& r, const DiagramPoint& point) {
+  applyAxis(c, point);
+  Real xco2, xh2o;
+  fluidAt(c, point, xco2, xh2o);
   return reactionAtPoint(c.io, c.em, r, c.run.activity, xco2, xh2o, point.P, point.T, c.settings);
+}
+
+std::vector<Real> gibbsAt(ReactionContext& c, const DiagramPoint& point) {
+  applyAxis(c, point);
+  Real xco2, xh2o;
+  fluidAt(c, point, xco2, xh2o);
+  std::vector<Real> g(c.em.size(), 0);
+  for (std::size_t e = 1; e < c.em.size(); ++e) {
+    c.em[e].slot[kXCO2] = xco2;
+    c.em[e].slot[kXH2O] = xh2o;
+    g[e] = gem(c.io, c.em[e], point.P, point.T, c.settings);
+  }
+  return g;
+}
+
+Real dgFrom(ReactionContext& c, const std::vector<Real>& g, const Reaction& r,
+            const DiagramPoint& point) {
+  Real xco2, xh2o;
+  fluidAt(c, point, xco2, xh2o);
+  Real dg = 0;
+  for (std::size_t e = 1; e < r.size(); ++e)
+    if (r[e] != 0) dg += r[e] * g[e];
+  return dg + kGasConstant * point.T * calclnk(c.em, r, c.run.activity, xco2, xh2o);
+}
+
+Real lnKAt(ReactionContext& c, const Reaction& r, const DiagramPoint& point) {
+  Real xco2, xh2o;
+  fluidAt(c, point, xco2, xh2o);
+  Real lnk = calclnk(c.em, r, c.run.activity, xco2, xh2o);
+  if (lnaDiagram(c.window)) lnk += coefficientOf(c, r) * point.lna;
+  return lnk;
 }
 
 Real slopeAlong(ReactionContext& c, const Reaction& r, const DiagramPoint& point, int variable,
