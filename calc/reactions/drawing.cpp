@@ -158,7 +158,7 @@ class DrawingWriter {
   void points() {
     int number = 0;
     for (const IntersectionPoint& p : result_.points) {
-      if (!p.tested || (p.converged && !p.inWindow)) continue;
+      if (!listedIntersection(p)) continue;
       ++number;
       if (!p.converged) continue;
       PlotPoint at;

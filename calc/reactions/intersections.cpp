@@ -112,6 +112,9 @@ IntersectionPoint intersectionptx(ReactionContext& c, const Intersection& member
     }
   }
   point.at = p;
+  // a solution driven out of the window never settles there: not in the window
+  point.inWindow = inrange(w, rangeCode(v1), coordinate(p, v1)) &&
+                   inrange(w, rangeCode(v2), coordinate(p, v2));
   if (!point.converged) return point;
   a = linearAt(c, r1, p);
   b = linearAt(c, r2, p);
@@ -133,6 +136,11 @@ IntersectionPoint intersectionptx(ReactionContext& c, const Intersection& member
   point.sd2 = std::sqrt(std::max(Real{0}, v22));
   point.cor = point.sd1 > 0 && point.sd2 > 0 ? v12 / (point.sd1 * point.sd2) : 0;
   return point;
+}
+
+bool listedIntersection(const IntersectionPoint& p) {
+  // parallel lines have no position to test: they are listed as not converged
+  return p.tested && (p.inWindow || (!p.converged && p.pair1 < 0));
 }
 
 // ---- writing ---------------------------------------------------------------------
@@ -166,32 +174,32 @@ void heading(Io& io, const ReactionContext& c, const ReactionsChoice& choice) {
           "window : P " + rangeText(w, kVarP) + " kbars; T " + rangeText(w, kVarT) + degreesC();
       break;
     case kDiagramPX:
-      title = "P-x(CO2)  of intersections for" + system + " : T =" + Tfixed;
+      title = "P-x(CO2)  of intersections for" + system + " : T = " + Tfixed;
       window = "window : P " + rangeText(w, kVarP) + " kbars; x(CO2) " + rangeText(w, kVarX);
       break;
     case kDiagramTX:
-      title = "T-x(CO2)  of intersections for" + system + " : P =" + Pfixed + " kbar";
+      title = "T-x(CO2)  of intersections for" + system + " : P = " + Pfixed + " kbar";
       window = "window : T " + rangeText(w, kVarT) + degreesC() + "; x(CO2) " + rangeText(w, kVarX);
       break;
     case kDiagramTlna:
       title =
-          "T-a(" + axisName(w) + ")  of intersections for" + system + " : P =" + Pfixed + " kbar";
+          "T-a(" + axisName(w) + ")  of intersections for" + system + " : P = " + Pfixed + " kbar";
       window = "window : T " + rangeText(w, kVarT) + degreesC() + "; " + logName + axisName(w) +
                ") " + rangeText(w, kVarLna);
       break;
     case kDiagramPlna:
-      title = "P-x(" + axisName(w) + ")  of intersections for" + system + " : T =" + Tfixed;
+      title = "P-x(" + axisName(w) + ")  of intersections for" + system + " : T = " + Tfixed;
       window = "window : P " + rangeText(w, kVarP) + " kbars; " + logName + axisName(w) + ") " +
                rangeText(w, kVarLna);
       break;
     case kDiagramTmu:
-      title = "T-" + mu + "(" + w.muName + ")  of intersections for" + system + " : P =" + Pfixed +
+      title = "T-" + mu + "(" + w.muName + ")  of intersections for" + system + " : P = " + Pfixed +
               " kbar";
       window = "window : T " + rangeText(w, kVarT) + degreesC() + "; " + mu + "(" + w.muName +
                ") " + rangeText(w, kVarMu);
       break;
     case kDiagramPmu:
-      title = "P-" + mu + "(" + w.muName + ")  of intersections for" + system + " : T =" + Tfixed;
+      title = "P-" + mu + "(" + w.muName + ")  of intersections for" + system + " : T = " + Tfixed;
       window = "window : P " + rangeText(w, kVarP) + " kbars; " + mu + "(" + w.muName + ") " +
                rangeText(w, kVarMu);
       break;
@@ -246,20 +254,20 @@ std::string positionText(const WindowState& w, const IntersectionPoint& point) {
   Real sdP = v1 == kVarP ? point.sd1 : point.sd2, sdT = v1 == kVarT ? point.sd1 : point.sd2;
   switch (w.diagrammode) {
     case kDiagramPT:
-      return "P =" + P + " kbar (sd =" + sdValue(w, kVarP, sdP) + "),  T =" + T +
-             " (sd =" + sdValue(w, kVarT, sdT) + "),  (cor =" + cor + ")";
+      return "P = " + P + " kbar (sd = " + sdValue(w, kVarP, sdP) + "),  T = " + T +
+             " (sd = " + sdValue(w, kVarT, sdT) + "),  (cor = " + cor + ")";
     case kDiagramPX:
     case kDiagramTX:
     case kDiagramPlna:
     case kDiagramTlna:
     case kDiagramPmu:
     case kDiagramTmu: {
-      std::string first = v1 == kVarP ? "P =" + P + " kbar" : "T =" + T;
-      std::string second = named(w, v2) + " =" + variableText(w, v2, coordinate(p, v2));
-      if (w.diagrammode == kDiagramPlna) first = "P =" + P + "kbar ";
+      std::string first = v1 == kVarP ? "P = " + P + " kbar" : "T = " + T;
+      std::string second = named(w, v2) + " = " + variableText(w, v2, coordinate(p, v2));
+      if (w.diagrammode == kDiagramPlna) first = "P = " + P + "kbar ";
       std::string joint = w.diagrammode == kDiagramPlna ? "," : ", ";
-      return first + joint + second + "  (sd =" + sdValue(w, v1, point.sd1) + ", " +
-             sdValue(w, v2, point.sd2) + ",  cor =" + cor + ")";
+      return first + joint + second + "  (sd = " + sdValue(w, v1, point.sd1) + ", " +
+             sdValue(w, v2, point.sd2) + ",  cor = " + cor + ")";
     }
     default:
       bomb("intersections", "unknown diagrammode", 1);
@@ -287,7 +295,7 @@ void intersections(Io& io, ReactionContext& c, const ReactionsChoice& choice,
     if (!point.tested) continue;
     point = intersectionptx(c, members, lines);
     point.tested = true;
-    if (point.converged && !point.inWindow) continue;
+    if (!listedIntersection(point)) continue;
     ++shown;
     std::string phases;
     for (int e : members.phases) phases += " " + c.run.names[e];

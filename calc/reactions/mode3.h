@@ -93,6 +93,8 @@ void ptxtable(Io& io, ReactionContext& c, const std::vector<ReactionLine>& lines
 // deviations and correlation.
 IntersectionPoint intersectionptx(ReactionContext& c, const Intersection& point,
                                   const std::vector<ReactionLine>& lines);
+// Listed in the results: in the window, or without a position (parallel lines).
+bool listedIntersection(const IntersectionPoint& p);
 // The intersections written out, marking the reactions of those in the window.
 void intersections(Io& io, ReactionContext& c, const ReactionsChoice& choice,
                    std::vector<ReactionLine>& lines, std::vector<IntersectionPoint>& points);
