@@ -121,6 +121,7 @@ Row residual(const IndependentSet& set, const Reaction& reaction) {
     int p = set.pivot[i];
     if (v[p] != 0) eliminate(v, set.rows[i], set.rows[i][p], v[p], "newindr");
   }
+  reduceByGcd(v);
   return v;
 }
 
