@@ -113,8 +113,8 @@ IntersectionPoint intersectionptx(ReactionContext& c, const Intersection& member
   }
   point.at = p;
   // a solution driven out of the window never settles there: not in the window
-  point.inWindow = inrange(w, rangeCode(v1), coordinate(p, v1)) &&
-                   inrange(w, rangeCode(v2), coordinate(p, v2));
+  point.inWindow =
+      inrange(w, rangeCode(v1), coordinate(p, v1)) && inrange(w, rangeCode(v2), coordinate(p, v2));
   if (!point.converged) return point;
   a = linearAt(c, r1, p);
   b = linearAt(c, r2, p);

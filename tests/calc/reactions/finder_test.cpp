@@ -17,10 +17,10 @@ using testing::Dialogue;
 const std::vector<std::string> kGrid = {"ky", "sill", "and", "q", "coe", "ab", "jd", "cc", "arag"};
 
 // The 30 end-members of the larger test system (eight components).
-const std::vector<std::string> kThirty = {"fo",  "en",  "per", "q",   "coe", "br",  "H2O", "cc",
-                                          "arag", "dol", "mag", "di",  "tr",  "ta",  "atg", "chum",
-                                          "cor", "sp",  "py",  "ky",  "sill", "and", "an",  "gr",
-                                          "wo",  "mu",  "phl", "ab",  "jd",  "cats"};
+const std::vector<std::string> kThirty = {"fo",   "en",  "per", "q",  "coe",  "br",  "H2O", "cc",
+                                          "arag", "dol", "mag", "di", "tr",   "ta",  "atg", "chum",
+                                          "cor",  "sp",  "py",  "ky", "sill", "and", "an",  "gr",
+                                          "wo",   "mu",  "phl", "ab", "jd",   "cats"};
 
 // A reaction as text with the reactants and products sorted, whichever
 // side elimination put them on.
@@ -58,8 +58,8 @@ TEST(ReactionFinder, DemoGridReactionsAndIntersections) {
   auto s = testing::demoSystem(kGrid);
   Dialogue d;
   ReactionSet set = findreactions(d.io, s.run, FinderOptions{});
-  std::set<std::string> expected = {"and = ky",      "and = sill", "ky = sill",    "arag = cc",
-                                    "coe = q",       "ab = coe + jd", "ab = q + jd"};
+  std::set<std::string> expected = {"and = ky", "and = sill",    "ky = sill",  "arag = cc",
+                                    "coe = q",  "ab = coe + jd", "ab = q + jd"};
   EXPECT_EQ(equations(set, s.run.names), expected);
   for (const Reaction& r : set.reactions) {
     EXPECT_EQ(gcdOf(r), 1);
@@ -173,7 +173,8 @@ TEST(ReactionFinder, AveragePTKeepsAnIndependentSetThatIsStraightEnough) {
     std::string verdict;
   };
   const Case cases[] = {
-      {FinderCaller::averagePT, false, "XXX", 3, "an independent set of reactions has been calculated"},
+      {FinderCaller::averagePT, false, "XXX", 3,
+       "an independent set of reactions has been calculated"},
       {FinderCaller::averagePT, true, "XX::", 2,
        "an INCOMPLETE independent set of reactions has been calculated"},
       {FinderCaller::phaseDiagram, false, "XXX", 3, ""},
