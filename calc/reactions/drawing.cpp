@@ -167,7 +167,7 @@ class DrawingWriter {
       for (int e : p.members.phases) phases += " " + names_[e];
       put("");
       put("% ------------------------------");
-      put("i" + std::to_string(number) + "  " + phases + "  invariant");
+      put(std::string("i") + std::to_string(number) + "  " + phases + "  invariant");
       put(dataLine(w_, at));
       drawn_.push_back({&p, at});
     }
@@ -252,8 +252,8 @@ class DrawingWriter {
       const ReactionLine& line = result_.lines[r];
       put("");
       put("% ------------------------------");
-      put("% " + std::to_string(r + 1) + ")  " + equation(line.reaction, names_));
-      put("u" + std::to_string(++lines_) + "  " + phasesOf(line.reaction, names_) + "  univariant");
+      put(std::string("% ") + std::to_string(r + 1) + ")  " + equation(line.reaction, names_));
+      put(std::string("u") + std::to_string(++lines_) + "  " + phasesOf(line.reaction, names_) + "  univariant");
       put(columnsComment(w_));
       put(metastable ? "  begin  end  dashed" : "  begin  end");
       for (std::size_t k = first; k < last; ++k) put(dataLine(w_, stretch[k]));

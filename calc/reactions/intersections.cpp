@@ -299,7 +299,7 @@ void intersections(Io& io, ReactionContext& c, const ReactionsChoice& choice,
     ++shown;
     std::string phases;
     for (int e : members.phases) phases += " " + c.run.names[e];
-    io.putstr(1, "i" + std::to_string(shown) + " :" + phases, 1, kToAll);
+    io.putstr(1, std::string("i") + std::to_string(shown) + " :" + phases, 1, kToAll);
     for (int r : members.reactions)
       io.putstr(0,
                 "      " + std::to_string(r + 1) + ")  " + equation(lines[r].reaction, c.run.names),
