@@ -16,9 +16,6 @@
 
 namespace pf {
 
-// R ln 10, for logarithms to the base 10.
-inline const Real kRln10 = kGasConstant * 2.302585092994045684017991454684364208L;
-
 // A point of the diagram; the fields that are not axes hold the window's
 // fixed values. T in K, P in kbar, lna natural.
 struct DiagramPoint {
