@@ -40,8 +40,13 @@ struct Pass {
   ReactionsResult result;
 
   Pass(const std::vector<std::string>& names, int diagrammode, const std::string& scriptText,
-       const std::string& answers, const std::string& fluid = "", const std::string& axis = "")
+       const std::string& answers, const std::string& fluid = "", const std::string& axis = "",
+       const std::vector<std::pair<Real, Real>>& activities = {})
       : s(testing::demoSystem(names)), d(answers), script(scriptOf(scriptText)) {
+    for (std::size_t e = 0; e < activities.size(); ++e) {
+      s.run.activity[e + 1] = activities[e].first;
+      s.run.sdActivity[e + 1] = activities[e].second;
+    }
     d.io.openOutput(kOutfile, "pf-grid-o.txt", false);
     d.io.openOutput(kOfile, "pf-grid-px.txt", false);
     w.calcCode = kCalcReactions;
@@ -164,49 +169,109 @@ TEST(ReactionsMode, PressuresAtGivenTemperaturesMatchTheGibbsEnergies) {
   EXPECT_NE(out.find("Pressures for coe = q in the range 0.50 <-> 40.00 kbar;"), std::string::npos);
 }
 
-TEST(ReactionsMode, TriplePointSatisfiesItsReactionsWithPropagatedUncertainty) {
-  Pass pass(kGrid, kDiagramPT, kPTScript, "");
-  std::string out = pass.d.console();
-  std::smatch m;
-  std::regex point(
-      "i1 : ky sill and\n(?:.*\n){3}P = ([0-9.]+) kbar \\(sd = ([0-9.]+)\\),  T = ([0-9.]+) \\(sd "
-      "= ([0-9.]+)\\),  \\(cor = (-?[0-9.]+)\\)");
-  ASSERT_TRUE(std::regex_search(out, m, point)) << out;
-  Real P = std::stold(m[1]), sdP = std::stold(m[2]), T = std::stold(m[3]) + kCelsius;
-  Real sdT = std::stold(m[4]), cor = std::stold(m[5]);
-  const DemoSystem& s = pass.s;
-  int ky = pass.reactionNamed("ky = sill"), kya = pass.reactionNamed("ky = and");
-  int as = pass.reactionNamed("and = sill");
-  for (int k : {ky, kya, as}) {
-    ReactionThermo at = dgAt(s, pass.result.lines[k].reaction, P, T);
-    EXPECT_LE(std::fabs(at.dg), std::fabs(at.dgdp) * 0.005L + std::fabs(at.dgdt) * 0.05L) << k;
+// sd(a) and sd(ln K) of a pair of reactions: the dataset's enthalpy
+// covariance and the activities' var(ln a) = (sd(a)/a)^2, worked out here.
+Real enthalpyCov(const DemoSystem& s, const Reaction& a, const Reaction& b) {
+  Real sum = 0;
+  for (int p = 1; p <= s.run.count(); ++p)
+    for (int q = 1; q <= s.run.count(); ++q) sum += a[p] * b[q] * s.ds.covariance(p, q);
+  return sum;
+}
+Real lnKCov(const DemoSystem& s, const Reaction& a, const Reaction& b) {
+  Real sum = 0;
+  for (int e = 1; e <= s.run.count(); ++e) {
+    Real sdln = s.run.sdActivity[e] / s.run.activity[e];
+    sum += a[e] * b[e] * sdln * sdln;
   }
-  // the uncertainty worked out here: derivatives by central differences,
-  // the enthalpy covariance from the dataset, Cov = J^-1 C J^-T
-  const Reaction& r1 = pass.result.lines[ky].reaction;
-  const Reaction& r2 = pass.result.lines[kya].reaction;
-  auto dg = [&](const Reaction& r, Real p, Real t) { return dgAt(s, r, p, t).dg; };
-  Real hT = 0.01L, hP = 0.0001L;
-  Real a11 = (dg(r1, P, T + hT) - dg(r1, P, T - hT)) / (2 * hT);
-  Real a12 = (dg(r1, P + hP, T) - dg(r1, P - hP, T)) / (2 * hP);
-  Real a21 = (dg(r2, P, T + hT) - dg(r2, P, T - hT)) / (2 * hT);
-  Real a22 = (dg(r2, P + hP, T) - dg(r2, P - hP, T)) / (2 * hP);
-  auto cov = [&](const Reaction& a, const Reaction& b) {
-    Real sum = 0;
-    for (int p = 1; p <= s.run.count(); ++p)
-      for (int q = 1; q <= s.run.count(); ++q) sum += a[p] * b[q] * s.ds.covariance(p, q);
-    return sum;
+  return sum;
+}
+
+TEST(ReactionsMode, TriplePointSatisfiesItsReactionsWithPropagatedUncertainty) {
+  const std::vector<std::pair<Real, Real>> cases[] = {
+      {},                                 // unit activities
+      {{1, 0}, {0.97L, 0.071L}, {1, 0}},  // sillimanite diluted, with an uncertainty
   };
-  Real c11 = cov(r1, r1), c12 = cov(r1, r2), c22 = cov(r2, r2);
-  Real det = a11 * a22 - a12 * a21;
-  Real i11 = a22 / det, i12 = -a12 / det, i21 = -a21 / det, i22 = a11 / det;
-  Real vT = i11 * i11 * c11 + 2 * i11 * i12 * c12 + i12 * i12 * c22;
-  Real vP = i21 * i21 * c11 + 2 * i21 * i22 * c12 + i22 * i22 * c22;
-  Real vTP = i11 * i21 * c11 + (i11 * i22 + i12 * i21) * c12 + i12 * i22 * c22;
-  EXPECT_NEAR(d(sdT), d(std::sqrt(vT)), 0.05 + 1e-9);
-  EXPECT_NEAR(d(sdP), d(std::sqrt(vP)), 0.0005 + 1e-9);
-  EXPECT_NEAR(d(cor), d(vTP / std::sqrt(vT * vP)), 0.0005 + 1e-9);
-  EXPECT_GT(sdT, 1);  // a real uncertainty, not a zero from a missing covariance
+  for (const auto& activities : cases) {
+    Pass pass({"ky", "sill", "and", "q", "coe"}, kDiagramPT, kPTScript, "", "", "", activities);
+    std::string out = pass.d.console();
+    std::smatch m;
+    std::regex point(
+        "i1 : ky sill and\n(?:.*\n){3}P = ([0-9.]+) kbar \\(sd = ([0-9.]+)\\),  T = ([0-9.]+) "
+        "\\(sd = ([0-9.]+)\\),  \\(cor = (-?[0-9.]+)\\)");
+    ASSERT_TRUE(std::regex_search(out, m, point)) << out;
+    Real P = std::stold(m[1]), sdP = std::stold(m[2]), T = std::stold(m[3]) + kCelsius;
+    Real sdT = std::stold(m[4]), cor = std::stold(m[5]);
+    const DemoSystem& s = pass.s;
+    int ky = pass.reactionNamed("ky = sill"), kya = pass.reactionNamed("ky = and");
+    int as = pass.reactionNamed("and = sill");
+    ASSERT_TRUE(ky >= 0 && kya >= 0 && as >= 0);
+    for (int k : {ky, kya, as}) {
+      ReactionThermo at = dgAt(s, pass.result.lines[k].reaction, P, T);
+      EXPECT_LE(std::fabs(at.dg), std::fabs(at.dgdp) * 0.005L + std::fabs(at.dgdt) * 0.05L) << k;
+    }
+    // derivatives by central differences, Cov = J^-1 C J^-T
+    const Reaction& r1 = pass.result.lines[ky].reaction;
+    const Reaction& r2 = pass.result.lines[kya].reaction;
+    auto dg = [&](const Reaction& r, Real p, Real t) { return dgAt(s, r, p, t).dg; };
+    Real hT = 0.01L, hP = 0.0001L;
+    Real a11 = (dg(r1, P, T + hT) - dg(r1, P, T - hT)) / (2 * hT);
+    Real a12 = (dg(r1, P + hP, T) - dg(r1, P - hP, T)) / (2 * hP);
+    Real a21 = (dg(r2, P, T + hT) - dg(r2, P, T - hT)) / (2 * hT);
+    Real a22 = (dg(r2, P + hP, T) - dg(r2, P - hP, T)) / (2 * hP);
+    Real rt2 = kGasConstant * T * kGasConstant * T;
+    Real c11 = enthalpyCov(s, r1, r1) + rt2 * lnKCov(s, r1, r1);
+    Real c12 = enthalpyCov(s, r1, r2) + rt2 * lnKCov(s, r1, r2);
+    Real c22 = enthalpyCov(s, r2, r2) + rt2 * lnKCov(s, r2, r2);
+    Real det = a11 * a22 - a12 * a21;
+    Real i11 = a22 / det, i12 = -a12 / det, i21 = -a21 / det, i22 = a11 / det;
+    Real vT = i11 * i11 * c11 + 2 * i11 * i12 * c12 + i12 * i12 * c22;
+    Real vP = i21 * i21 * c11 + 2 * i21 * i22 * c12 + i22 * i22 * c22;
+    Real vTP = i11 * i21 * c11 + (i11 * i22 + i12 * i21) * c12 + i12 * i22 * c22;
+    EXPECT_NEAR(d(sdT), d(std::sqrt(vT)), 0.05 + 1e-6);
+    EXPECT_NEAR(d(sdP), d(std::sqrt(vP)), 0.0005 + 1e-6);
+    EXPECT_NEAR(d(cor), d(vTP / std::sqrt(vT * vP)), 0.0005 + 1e-6);
+    EXPECT_GT(sdT, 1);  // a real uncertainty, not a zero from a missing covariance
+  }
+}
+
+TEST(ReactionsMode, ActivitiesAndTheUncertaintyOfTheCalculatedVariable) {
+  Pass pass({"ky", "sill", "and"}, kDiagramPT, kPTScript, "", "", "",
+            {{1, 0}, {0.83L, 0.071L}, {1, 0}});
+  std::string out = pass.d.console();
+  EXPECT_NE(out.find("Unit activities except :\nname             a sd(ln a)\n"
+                     "sill         0.830  0.08554\n"),
+            std::string::npos)
+      << out;
+  // ky = sill near its middle point: sd(T) = sqrt(sd(a)^2 + (RT sd(ln K))^2) / |d(dG)/dT|
+  int k = pass.reactionNamed("ky = sill");
+  ASSERT_GE(k, 0);
+  const ReactionLine& line = pass.result.lines[k];
+  std::smatch m;
+  std::regex near("uncertainties at or near ([0-9.]+) kbars : sd\\(T\\) = ([0-9.]+)");
+  std::string block = out.substr(out.find("Temperatures for ky = sill"));
+  ASSERT_TRUE(std::regex_search(block, m, near));
+  Real P = std::stold(m[1]);
+  EXPECT_EQ(P, line.at.P);
+  Real T = line.at.T;
+  Real h = 0.01L;
+  Real slope = (dgAt(pass.s, line.reaction, P, T + h, 0, 0).dg -
+                dgAt(pass.s, line.reaction, P, T - h, 0, 0).dg) /
+               (2 * h);
+  Real rt = kGasConstant * T;
+  Real expected = std::sqrt(enthalpyCov(pass.s, line.reaction, line.reaction) +
+                            rt * rt * lnKCov(pass.s, line.reaction, line.reaction)) /
+                  std::fabs(slope);
+  EXPECT_NEAR(d(std::stold(m[2])), d(expected), 0.05 + 1e-6);
+  // ln K = ln a(sill) with sill a product
+  EXPECT_NEAR(d(line.lnK), d(std::log(0.83L)), 1e-12);
+  // four or more non-unit activities are printed across
+  Pass across({"ky", "sill", "and", "q", "coe"}, kDiagramPT, kPTScript, "", "", "",
+              {{0.9L, 0.01L}, {0.8L, 0.02L}, {0.7L, 0.03L}, {0.6L, 0.04L}, {1, 0}});
+  EXPECT_NE(across.d.console().find("name            ky     sill      and        q\n"
+                                    "a            0.900    0.800    0.700    0.600\n"
+                                    "sd(ln a)   0.01111  0.02500  0.04286  0.06667\n"),
+            std::string::npos)
+      << across.d.console();
 }
 
 TEST(ReactionsMode, ReactionsAreOrientedWithProductsOnTheHighSide) {
