@@ -253,7 +253,8 @@ class DrawingWriter {
       put("");
       put("% ------------------------------");
       put(std::string("% ") + std::to_string(r + 1) + ")  " + equation(line.reaction, names_));
-      put(std::string("u") + std::to_string(++lines_) + "  " + phasesOf(line.reaction, names_) + "  univariant");
+      put(std::string("u") + std::to_string(++lines_) + "  " + phasesOf(line.reaction, names_) +
+          "  univariant");
       put(columnsComment(w_));
       put(metastable ? "  begin  end  dashed" : "  begin  end");
       for (std::size_t k = first; k < last; ++k) put(dataLine(w_, stretch[k]));

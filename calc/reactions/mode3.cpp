@@ -33,9 +33,9 @@ std::string diagramLine(const WindowState& w) {
     case kDiagramPlna:
       return "pressure-log a calculations";
     case kDiagramTmu:
-      return "temperature-" + std::string(1, kMicro) + "(" + w.muName + ") calculations";
+      return "temperature-" + std::string(1, kMicro) + "(" + w.muName + ")";
     case kDiagramPmu:
-      return "pressure-" + std::string(1, kMicro) + "(" + w.muName + ") calculations";
+      return "pressure-" + std::string(1, kMicro) + "(" + w.muName + ")";
     default:
       bomb("diagram", "unknown diagrammode", 1);
   }

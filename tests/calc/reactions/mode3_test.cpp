@@ -330,6 +330,52 @@ TEST(ReactionsMode, FluidAndActivityDiagramsMatchTheGibbsEnergies) {
   EXPECT_NE(ta.d.console().find("for log a(CO2) = -1.00"), std::string::npos);
 }
 
+// T-mu(H2O): brucite = periclase + H2O with the water as a "mu phase" whose
+// G is the axis value.
+TEST(ReactionsMode, ChemicalPotentialDiagramMatchesTheGibbsEnergies) {
+  DemoSystem s = testing::demoSystem({"br", "per"});
+  EndMember mu;
+  mu.name = "H2O";
+  s.run.names.push_back("H2O");
+  s.run.em.push_back(mu);
+  s.run.activity.push_back(1);
+  s.run.sdActivity.push_back(0);
+  s.run.cov.assign(16, 0);
+  for (std::size_t c = 1; c < s.run.comp.size(); ++c)
+    s.run.comp[c].push_back(s.run.componentNames[c] == "H2O" ? 2 : 0);
+  Console console;
+  auto gap = [&](Real T) {
+    return gem(console.io, s.run.em[1], 1, T, s.settings) -
+           gem(console.io, s.run.em[2], 1, T, s.settings);
+  };
+  // mu(H2O) along the line at 400 and 700 C sets the window
+  Real high = std::round(d(gap(400 + kCelsius))), low = std::round(d(gap(700 + kCelsius)));
+  std::string answers = "200 900 " + realToText(low, 0, Digits::fixed) + " " +
+                        realToText(high, 0, Digits::fixed) + "\n10\n1\n1\n";
+  Dialogue dialogue(answers);
+  WindowState w;
+  w.calcCode = kCalcReactions;
+  w.diagrammode = kDiagramTmu;
+  w.muName = "H2O";
+  ScriptSettings script = scriptDefaults();
+  diagramwindowsetup(dialogue.io, w, script, true, 1, "", FluidPresence{});
+  ReactionsChoice choice;
+  choice.axisEndMember = 3;
+  ReactionsResult result = reactionsmode(dialogue.io, s.run, w, script, s.settings, choice);
+  ASSERT_EQ(result.lines.size(), 1u);
+  std::string out = dialogue.console();
+  EXPECT_NE(out.find("temperature-\xB5(H2O)"), std::string::npos) << out;
+  int checked = 0;
+  for (const PrintedRow& row : printedRows(out)) {
+    Real T = row.root + kCelsius;
+    Real dg = gap(T) - row.stepped;  // br = per + H2O, either way round
+    Real slope = (gap(T + 0.01L) - gap(T - 0.01L)) / 0.02L;
+    EXPECT_LE(std::fabs(dg), std::fabs(slope) * halfUnit(row.decimals)) << d(row.stepped);
+    ++checked;
+  }
+  EXPECT_GE(checked, 4) << out;
+}
+
 TEST(ReactionsMode, StabilityOfReactionsOutsideIntersections) {
   Pass pass(kGrid, kDiagramPT, kPTScript, "");
   std::string out = pass.d.console();
