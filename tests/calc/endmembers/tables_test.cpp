@@ -435,3 +435,31 @@ TEST(TablesMode, QuestionsInOrderAndTablesOnYes) {
 
 }  // namespace
 }  // namespace pf
+
+namespace pf {
+namespace {
+
+TEST(TablesRobustness, ExtremeAxesGiveATableOrAClearStop) {
+  Dataset ds = demoDataset({"fo", "q", "ab", "diL", "H2O"});
+  RunEndMembers run = runOf(ds);
+  TableSettings settings = tableSettings(ds);
+  const char* axes[] = {"1e30\n500\n", "5\n1e30\n", "1e-30\n500\n", "5\n-272.9999\n",
+                        "1e4000\n1e4000\n"};
+  for (const char* answer : axes) {
+    for (int kind = 0; kind < 3; ++kind) {
+      SCOPED_TRACE(std::string(answer) + " " + std::to_string(kind));
+      TableRun t(answer);
+      try {
+        TableAxes grid = PTgrid(t.io);
+        if (kind == 0) gTables(t.io, run, settings, grid);
+        if (kind == 1) fugacityTables(t.io, settings, grid);
+        if (kind == 2) volumeTables(t.io, settings, grid);
+      } catch (const Bombed& fault) {
+        EXPECT_FALSE(fault.message.empty());
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pf
