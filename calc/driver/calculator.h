@@ -22,6 +22,7 @@ struct RunFiles {
   std::unique_ptr<std::istream> data;
   std::string outName;  // results, "pf-" + suffix + "-o.txt"
   std::string oName;    // drawing output, "pf-" + suffix + "-px.txt"
+  std::string aName;    // second results (assignment syntax), "pf-" + suffix + "-a.txt"
 };
 
 // The switches that diagram types set for the fluid calculations.

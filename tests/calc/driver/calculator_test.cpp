@@ -89,12 +89,37 @@ TEST(RunFiles, NamesFromTheSuffixAndMessages) {
   r.go();
   EXPECT_TRUE(has(r.out.str(),
                   "the main output is in the file, \"pf-ex-o.txt\"\n"
+                  "assignment-syntax output is in the file, \"pf-ex-a.txt\"\n"
                   "other (eg plotix) output is in the file, \"pf-ex-px.txt\"\n"));
   EXPECT_TRUE(r.files.exists("pf-ex-o.txt"));
+  EXPECT_TRUE(r.files.exists("pf-ex-a.txt"));
   EXPECT_TRUE(r.files.exists("pf-ex-px.txt"));
   // onecalc: from the first pass straight to the end report
   EXPECT_FALSE(has(r.out.str(), "more tables"));
   EXPECT_TRUE(has(r.file("pf-ex-o.txt"), std::string(47, '=')));
+}
+
+TEST(RunFiles, SecondResultsFileOnlyWhereAssignmentsAreWritten) {
+  struct Case {
+    std::string menu, prefs;
+    bool opened;
+  } cases[] = {
+      {"0", "", true},             // tables, on by default
+      {"2", "", true},             // average P-T
+      {"0", "makea no\n", false},  // switched off
+      {"1", "", false},            // phase diagrams never write assignments
+      {"3", "", false},
+      {"4", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.menu + " " + c.prefs);
+    Session r(c.menu + "\n\n");
+    r.files.contents["pf-prefs.txt"] = c.prefs + "datafile ex\nonecalc\n";
+    r.files.contents["pf-ex.txt"] = "";
+    r.go();
+    EXPECT_EQ(r.files.exists("pf-ex-a.txt"), c.opened);
+    EXPECT_EQ(has(r.out.str(), "assignment-syntax output is in the file"), c.opened);
+  }
 }
 
 TEST(RunFiles, ALongSuffixNeverNamesTheDataFile) {
@@ -152,6 +177,7 @@ TEST(MainLoop, KillMarksEveryOpenFile) {
   EXPECT_TRUE(has(r.file("pf-demo-o.txt"), "\r\r" + marker));
   EXPECT_TRUE(has(r.file("pf-log.txt"), "\r\r" + marker));
   EXPECT_TRUE(has(r.file("pf-demo-px.txt"), "\n" + marker + "\n"));
+  EXPECT_EQ(r.file("pf-demo-a.txt"), "\r\r" + marker);
 }
 
 TEST(MainLoop, EndOfInputEndsTheRunOnce) {
