@@ -373,10 +373,12 @@ Switch switchOf(const Tokens& line) {
   return {kUsePreset, 2};
 }
 
-// A switch with an optional size after it, kept within [low, high].
+// A switch with an optional size after it, kept within [low, high]; after
+// "no" nothing more is read.
 void readSizedSwitch(const Tokens& line, int& state, int& size, int low, int high) {
   Switch s = switchOf(line);
   state = s.state;
+  if (state == kDontUse) return;
   const std::string& token = line[s.valuesFrom];
   if (!token.empty()) size = std::clamp(getinteger(sstringkind(token), token, line[1]), low, high);
 }

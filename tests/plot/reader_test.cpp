@@ -76,6 +76,8 @@ TEST(Reader, InstructionValuesAndDefaults) {
       {"numbering 2\ncircles 9\n", kUsePreset, 4, kUsePreset, 5},
       {"numbering yes 7\ndocircles no\n", kUsePreset, 7, kDontUse, 1},
       {"numbering no\ncircles 3\n", kDontUse, 4, kUsePreset, 3},
+      // "no" reads no values: nothing after it is looked at
+      {"numbering no x\ncircles no 4 y\n", kDontUse, 4, kDontUse, 1},
   };
   for (const Case& c : cases) {
     Console console;
