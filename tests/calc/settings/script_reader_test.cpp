@@ -256,6 +256,16 @@ TEST(ScriptReader, ActivitiesAreEchoedAndHeldAsLogs) {
   EXPECT_EQ(s.mu.items[0].value, -250);
   EXPECT_EQ(d.console(), "ln a(H2O) = -0.693147\nln a(CO2) - to be set \nmu(O2) = -250\n");
 
+  // a problem line is ended before the next echo starts
+  Dialogue after;
+  readScript(after, "bogus\nseta q 0.5\nsetmu\nsetmu O2 -1.5 H2O\n");
+  EXPECT_EQ(after.console(),
+            "\nScript problems\n\"bogus\" unrecognised\nln a(q) = -0.693147\n"
+            "\"setmu\" followed by incorrect info\nmu(O2) = -1.5\nmu(H2O) - to be set \n");
+  EXPECT_EQ(after.log(), "\nScript problems\n\"bogus\" unrecognised\n"
+                         "\"setmu\" followed by incorrect info\n")
+      << "the echo is for the console alone";
+
   ScriptSettings one = readScript("setloga H2O\n");
   EXPECT_EQ(one.activities.singleName, "H2O");
   EXPECT_TRUE(one.activities.items.empty());
