@@ -41,10 +41,12 @@ void Io::putstr(int before, std::string_view text, int after, unsigned mask) {
   if (wanted.contains(kEditor)) bomb("putstr", "TE not impemented yet");
   if (wanted.contains(kConsole)) {
     out_ << lineEnds(before);
+    // a control character in a name or a token is shown, never sent to the terminal
     if (dontwrap && static_cast<int>(text.size()) > pageWidth - 2) {
-      out_ << text.substr(0, static_cast<std::size_t>(std::max(pageWidth - 2, 0))) << '#';
+      out_ << visibleText(text.substr(0, static_cast<std::size_t>(std::max(pageWidth - 2, 0))))
+           << '#';
     } else {
-      out_ << text;
+      out_ << visibleText(text);
     }
     out_ << lineEnds(after);
   }

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/bset.h"
 #include "common/files.h"
@@ -68,6 +69,10 @@ class Io {
 
   int tokenCapacity() const;
 
+  // The files the run reads, so that no output file is made over one of them.
+  void noteInput(const std::string& name) { inputs_.push_back(name); }
+  const std::vector<std::string>& inputs() const { return inputs_; }
+
   // Heap monitor: a running count of the large tables in use.
   void reportAllocation(std::string_view name, long bytes);
   void reportRelease(std::string_view name, long bytes);
@@ -92,6 +97,7 @@ class Io {
   FileSystem& files_;
   std::array<std::unique_ptr<std::ostream>, 6> streams_;
   std::array<std::string, 6> names_;
+  std::vector<std::string> inputs_;
   long heap_ = 0;
   // the calculator's PostScript copy: the line being built and the page position
   std::string psLine_;

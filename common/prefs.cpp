@@ -5,6 +5,7 @@
 #include "common/bomb.h"
 #include "common/numbers.h"
 #include "common/prompts.h"
+#include "common/session.h"
 #include "common/text.h"
 
 namespace pf {
@@ -125,6 +126,7 @@ void readprefs(Io& io, Prefs& prefs) {
   prefs = defaultPrefs(io.program());
   std::string name = prefsFileName(io.program());
   std::unique_ptr<std::istream> file;
+  refuseFolder(io, "readprefs", name);
   if (io.program() == Program::plotter) {
     if (!io.files().exists(name)) {
       reportNoPrefs(io, name);
@@ -137,6 +139,7 @@ void readprefs(Io& io, Prefs& prefs) {
     if (!file) reportNoPrefs(io, name);
   }
   if (file) {
+    io.noteInput(name);
     Tokens line;
     while (!atEnd(*file)) {
       rstringsc(io, *file, line);

@@ -42,8 +42,40 @@ std::string blanks(int n) {
   return std::string(n, ' ');
 }
 
+namespace {
+bool isControl(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return (byte < 0x20 && c != '\t') || byte == 0x7F;
+}
+}  // namespace
+
+bool holdsControl(std::string_view text) {
+  for (char c : text)
+    if (isControl(c)) return true;
+  return false;
+}
+
+std::string visibleText(std::string_view text) {
+  if (!holdsControl(text)) return std::string(text);
+  static const char hex[] = "0123456789abcdef";
+  std::string out;
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte == 0) {
+      out += "\\0";
+    } else if (isControl(c)) {
+      out += "\\x";
+      out += hex[byte >> 4];
+      out += hex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 std::string quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  return "\"" + visibleText(text) + "\"";
 }
 
 std::string psString(std::string_view text) {

@@ -34,7 +34,14 @@ std::string cut5(std::string_view text);
 std::string cutText(std::string_view text);  // at most 255 characters
 std::string blanks(int n);
 
-// The text between double quotes, as messages name files and tokens.
+// The text with its control characters written out (a NUL as \0, the others
+// as \x and two hex digits), so that a message never hides or sends them.
+// Tab is kept.
+std::string visibleText(std::string_view text);
+bool holdsControl(std::string_view text);
+
+// The text between double quotes, as messages name files and tokens, with
+// its control characters written out.
 std::string quoted(std::string_view text);
 
 // Text for a PostScript string literal: ( ) and \ escaped.

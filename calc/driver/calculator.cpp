@@ -113,13 +113,16 @@ void openRunFiles(Io& io, CalculatorRun& run) {
   io.putstr(1, io.programName + "  running at " + io.dateStamp, 1, kToLog);
   openDataFile(io, run);
   RunFiles& files = run.files;
-  // the suffix is cut before the endings go on, so no name can meet the data file's
+  // the suffix is cut before the endings go on, so no name can meet the data
+  // file's; a link or a folder of the same name still could
   files.outName = "pf-" + files.suffix + "-o.txt";
+  refuseInputAsOutput(io, "startout", files.outName);
   if (!io.openOutput(kOutfile, files.outName, false))
     bomb("startout", "cannot open " + quoted(files.outName));
   io.putstr(1, "the main output is in the file, " + quoted(files.outName), 0, kToConsoleLog);
   if (run.makeo) {
     files.oName = "pf-" + files.suffix + "-px.txt";
+    refuseInputAsOutput(io, "startout", files.oName);
     if (!io.openOutput(kOfile, files.oName, false))
       bomb("startout", "cannot open " + quoted(files.oName));
     io.putstr(1, "other (eg plotix) output is in the file, " + quoted(files.oName), 0,

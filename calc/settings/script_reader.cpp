@@ -33,7 +33,7 @@ struct ProblemReport {
   void add(Io& io, const std::string& keyword, int state) {
     if (!any) io.putstr(1, "Script problems", 1, kToAll);
     any = true;
-    io.putstr(0, "\"" + keyword + "\"" + problemText(state), 1, kToAll);
+    io.putstr(0, quoted(keyword) + problemText(state), 1, kToAll);
   }
 };
 

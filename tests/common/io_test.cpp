@@ -47,6 +47,14 @@ TEST(Putstr, CutsLongConsoleLinesAtPageWidth) {
   EXPECT_EQ(c.out.str().substr(80), hundred);
 }
 
+TEST(Putstr, ControlCharactersAreShownOnTheConsoleAndKeptInFiles) {
+  Console c;
+  c.openLog();
+  c.io.putstr(0, std::string("a\0b\x1b[2J\tc\x7f", 10), 1, kToConsoleLog);
+  EXPECT_EQ(c.text(), "a\\0b\\x1b[2J\tc\\x7f\n");
+  EXPECT_EQ(c.log(), std::string("a\0b\x1b[2J\tc\x7f\n", 11));
+}
+
 TEST(Putstr, TheEditorWindowIsNeverThere) {
   Console c("");
   c.io.outputcontrol.include(kEditor);
