@@ -81,12 +81,16 @@ class Io {
   BSet outputcontrol;
   int pageWidth = kDefaultPageWidth;
   bool dontwrap = true;
+  // The console shows the system's single-byte characters as UTF-8 (the
+  // programs set it from the locale; the preferences may turn it off).
+  bool utf8Console = false;
   bool monitorheap = false;
   std::string programName;
   std::string dateStamp;
   Real roundingUnit = 0;
 
  private:
+  std::string consoleText(std::string_view text) const;
   void writeToFile(int member, int before, std::string_view text, int after);
   void writeToPostScript(int before, std::string_view text, int after);
   void postScriptLineEnd();

@@ -71,6 +71,8 @@ void applyCalculatorKey(const std::string& key, const Tokens& line, Prefs& prefs
     if (readInteger(line[2], mode, message)) prefs.calcmode = mode;
   } else if (key == "all-in-one") {
     prefs.allInOne = switchValue(line);
+  } else if (key == "utf8console") {
+    prefs.utf8console = switchValue(line);
   } else if (key == "newmessages") {
     prefs.newmessages = switchValue(line);
   } else if (key == "strictsyntax") {
@@ -109,6 +111,8 @@ void applyPlotterKey(const std::string& key, const Tokens& line, Prefs& prefs) {
     if (readInteger(line[2], mode, message)) prefs.calcmode = mode;
   } else if (key == "all-in-one") {
     prefs.allInOne = switchValue(line);
+  } else if (key == "utf8console") {
+    prefs.utf8console = switchValue(line);
   } else if (key == "newmessages") {
     prefs.newmessages = switchValue(line);
   } else if (key == "strictsyntax") {
@@ -152,6 +156,7 @@ void readprefs(Io& io, Prefs& prefs) {
     }
   }
   io.dontwrap = prefs.dontwrap;
+  if (!prefs.utf8console) io.utf8Console = false;
   io.monitorheap = prefs.monitorheap;
   io.pageWidth = io.program() == Program::plotter ? kPlotterPageWidth : prefs.pagewidth;
   if (io.program() == Program::plotter) prefs.pagewidth = kPlotterPageWidth;

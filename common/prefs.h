@@ -22,7 +22,8 @@ struct Prefs {
   bool allInOne = false;
   bool newmessages = false;
   bool strictsyntax = true;
-  bool makeo = false;  // drawing program only
+  bool makeo = false;       // drawing program only
+  bool utf8console = true;  // show the console in UTF-8 when the locale is UTF-8
 };
 
 Prefs defaultPrefs(Program program);

@@ -120,6 +120,23 @@ TEST(Prefs, MissingFileKeepsDefaultsForBothPrograms) {
   EXPECT_EQ(e.out.str(), "\n\xA5\xA5 no prefs file \"px-prefs.txt\"");
 }
 
+TEST(Prefs, Utf8ConsoleCanBeTurnedOff) {
+  for (Program program : {Program::calculator, Program::plotter}) {
+    for (const char* line : {"utf8console no\n", "utf8console\n", ""}) {
+      Console c("", program);
+      c.files.contents[prefsFileName(program)] = line;
+      c.io.utf8Console = true;
+      Prefs p;
+      readprefs(c.io, p);
+      EXPECT_EQ(c.io.utf8Console, std::string(line) != "utf8console no\n") << line;
+    }
+    Console plain("", program);
+    Prefs p;
+    readprefs(plain.io, p);
+    EXPECT_FALSE(plain.io.utf8Console) << "the preference never turns it on by itself";
+  }
+}
+
 TEST(Startout, BannerPrefsLogAndStamp) {
   Console c("");
   Prefs p;
