@@ -30,26 +30,109 @@ std::vector<XY> placesOf(const Outline& outline) {
   return places;
 }
 
-TEST(Areas, OutlinesJoinAtPointsAndAlongTheEdges) {
+PathPoint at(Real x, Real y, const std::string& name = "u") {
+  return {{x, y}, name, name[0] == 'i' ? 0 : -1};
+}
+
+TEST(Areas, TheOrderOfTheLinesSaysWhichFieldIsMeant) {
   const Page page{kWindow};
   // two lines out of one invariant point to the left and bottom edges
-  UnivariantLine a = visibleLine("u1", {{{0, 6}, "u1", -1}, {{4, 4}, "i1", 0}});
-  UnivariantLine b = visibleLine("u2", {{{4, 4}, "i1", 0}, {{7, 0}, "u2", -1}});
-  EXPECT_EQ(placesOf(areaOutline(page, {&a, &b})),
-            (std::vector<XY>{{0, 6}, {4, 4}, {7, 0}, {0, 0}}));
-  // the same lines given the other way round are turned to fit
-  UnivariantLine bReversed = visibleLine("u2", {{{7, 0}, "u2", -1}, {{4, 4}, "i1", 0}});
-  EXPECT_EQ(placesOf(areaOutline(page, {&bReversed, &a})),
-            (std::vector<XY>{{7, 0}, {4, 4}, {0, 6}, {0, 0}}));
-  // one line across a corner closes through that corner
-  UnivariantLine corner = visibleLine("u3", {{{0, 2}, "u3", -1}, {{3, 0}, "u3", -1}});
+  UnivariantLine a = visibleLine("u1", {at(0, 6), at(4, 4, "i1")});
+  UnivariantLine b = visibleLine("u2", {at(4, 4, "i1"), at(7, 0)});
+  UnivariantLine bReversed = visibleLine("u2", {at(7, 0), at(4, 4, "i1")});
+  // one from a point on the top edge, one on to the right edge
+  UnivariantLine top = visibleLine("u6", {at(6, 10), at(6, 6, "i2")});
+  UnivariantLine right = visibleLine("u7", {at(6, 6, "i2"), at(10, 3)});
+  // two lines from the bottom edge to the top edge
+  UnivariantLine left = visibleLine("u4", {at(2, 0), at(3, 10)});
+  UnivariantLine farRight = visibleLine("u5", {at(8, 0), at(7, 10)});
+  // a point near the middle, one line to the bottom far right, one to the top left
+  UnivariantLine down = visibleLine("u1", {at(5, 5, "i1"), at(7.125L, 2.5L), at(9.25L, 0)});
+  UnivariantLine up = visibleLine("u3", {at(5, 5, "i1"), at(3.75L, 7.5L), at(2.5L, 10)});
+  // three lines: the third given from its far end must be turned round
+  UnivariantLine first = visibleLine("u8", {at(0, 4), at(3, 3, "i3")});
+  UnivariantLine second = visibleLine("u9", {at(3, 3, "i3"), at(6, 4, "i4")});
+  UnivariantLine thirdBackwards = visibleLine("u10", {at(7, 0), at(6, 4, "i4")});
+  UnivariantLine thirdForwards = visibleLine("u10", {at(6, 4, "i4"), at(7, 0)});
+  struct Case {
+    const char* what;
+    std::vector<const UnivariantLine*> lines;
+    std::vector<XY> outline;
+  };
+  const Case cases[] = {
+      {"the field on the right of u1 then u2: the corner",
+       {&a, &b},
+       {{0, 6}, {4, 4}, {7, 0}, {0, 0}}},
+      {"listed the other way: the rest of the window",
+       {&bReversed, &a},
+       {{7, 0}, {4, 4}, {0, 6}, {0, 10}, {10, 10}, {10, 0}}},
+      {"the field through the left corners, the longer way round",
+       {&up, &down},
+       {{2.5L, 10}, {3.75L, 7.5L}, {5, 5}, {7.125L, 2.5L}, {9.25L, 0}, {0, 0}, {0, 10}}},
+      {"the field through the right corners",
+       {&down, &up},
+       {{9.25L, 0}, {7.125L, 2.5L}, {5, 5}, {3.75L, 7.5L}, {2.5L, 10}, {10, 10}, {10, 0}}},
+      {"a walk that starts on the top edge", {&right, &top}, {{10, 3}, {6, 6}, {6, 10}, {10, 10}}},
+      {"a walk that starts on the right edge",
+       {&top, &right},
+       {{6, 10}, {6, 6}, {10, 3}, {10, 0}, {0, 0}, {0, 10}}},
+      {"between two lines across the window: along the top edge between them",
+       {&left, &farRight},
+       {{2, 0}, {3, 10}, {7, 10}, {8, 0}}},
+      {"the third line turned round",
+       {&first, &second, &thirdBackwards},
+       {{0, 4}, {3, 3}, {6, 4}, {7, 0}, {0, 0}}},
+      {"the third line as it is",
+       {&first, &second, &thirdForwards},
+       {{0, 4}, {3, 3}, {6, 4}, {7, 0}, {0, 0}}},
+  };
+  for (const Case& c : cases) {
+    Outline outline = areaOutline(page, c.lines);
+    EXPECT_TRUE(outline.complete) << c.what;
+    EXPECT_EQ(placesOf(outline), c.outline) << c.what;
+  }
+  UnivariantLine corner = visibleLine("u3", {at(0, 2), at(3, 0)});
   EXPECT_EQ(placesOf(areaOutline(page, {&corner})), (std::vector<XY>{{0, 2}, {3, 0}, {0, 0}}));
-  // two lines from the bottom edge to the top edge: the walk takes the
-  // edges between them, not the long way round
-  UnivariantLine left = visibleLine("u4", {{{2, 0}, "u4", -1}, {{3, 10}, "u4", -1}});
-  UnivariantLine right = visibleLine("u5", {{{8, 0}, "u5", -1}, {{7, 10}, "u5", -1}});
-  EXPECT_EQ(placesOf(areaOutline(page, {&left, &right})),
-            (std::vector<XY>{{2, 0}, {3, 10}, {7, 10}, {8, 0}}));
+  UnivariantLine cornerBackwards = visibleLine("u3", {at(3, 0), at(0, 2)});
+  EXPECT_EQ(placesOf(areaOutline(page, {&cornerBackwards})),
+            (std::vector<XY>{{3, 0}, {0, 2}, {0, 0}}));
+}
+
+// What is drawn: the grey of the rendered picture inside and outside each
+// field, for a field that takes the longer way round the window and for the
+// other one.
+TEST(Areas, TheFieldIsFilledWhereTheLinesSay) {
+  const std::string lines =
+      "fields\n2 2 1 2\n"
+      "i1 a b c 5 5\n"
+      "u1 a b - c i1 end 7.1 2.5 9.2 0\n"
+      "u3 a c - b i1 end 3.75 7.5 2.5 10\n*\n";
+  const std::string instructions = "*\nwindow 0 10 0 10\ncircles no\n";
+  const Page page{kWindow};
+  // near the four corners: (0,10), (0,0), (10,0), (10,10)
+  const std::vector<XY> corners{{page.px(0.3L), page.py(9.7L)},
+                                {page.px(0.3L), page.py(0.3L)},
+                                {page.px(9.7L), page.py(0.3L)},
+                                {page.px(9.7L), page.py(9.7L)}};
+  struct Case {
+    const char* area;
+    std::vector<int> grey;
+  };
+  const Case cases[] = {
+      {"0.8 u3 u1\n", {204, 204, 255, 255}},
+      {"0.8 u1 u3\n", {255, 255, 204, 204}},
+      {"0.5 u3 u1\n0.25 u1 u3\n", {128, 128, 64, 64}},
+  };
+  for (const Case& c : cases) {
+    Console console("t\n");
+    console.files.contents["px-t.txt"] = lines + c.area + instructions;
+    runProgram(console.io);
+    const std::string eps = console.file("px-t.eps");
+    ASSERT_FALSE(eps.empty()) << console.text();
+    std::vector<int> grey = greyLevels(eps, corners);
+    ASSERT_EQ(grey.size(), 4u) << c.area;
+    for (std::size_t k = 0; k < 4; ++k) EXPECT_NEAR(grey[k], c.grey[k], 2) << c.area << k;
+  }
 }
 
 TEST(Areas, LinesThatCannotBeJoined) {
@@ -175,7 +258,7 @@ const char* const kDrawingFile =
     "u4 x y begin end 0 600 0 10 760 0 blue\n"
     "u5 a b i2 i1 connect magenta\n"
     "u6 far away begin end 1 100 0 2 200 0\n"
-    "*\n0.8 u1 u3\n0.6 u1 u2\n0.3 u2 u3 u6\n*\n"
+    "*\n0.8 u3 u1\n0.6 u1 u2\n0.3 u2 u3 u6\n*\n"
     "info (test) diagram \\ one\n"
     "window 400 900 0 10\nbigticks 100 400 2 0\nsmallticks 50 1\nnumbering 5\n";
 
