@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "common/text.h"
 #include "plot/areas.h"
 #include "plot/geometry.h"
@@ -203,6 +205,64 @@ TEST(Eps, LineStyles) {
             "326.00 536.00 lineto  %  {6.000 6.000}  u2\n"
             "stroke\n"
             "280.00 488.67 (2) centreshow\n");
+}
+
+// The labels of the big ticks along x and the count of tick marks drawn.
+struct Ticks {
+  std::vector<std::string> labels;
+  int marks = 0;
+};
+
+Ticks ticksOf(const std::string& eps) {
+  Ticks t;
+  std::istringstream lines(eps);
+  for (std::string line; std::getline(lines, line);) {
+    const std::string tail = ") centreshow";
+    std::size_t open = line.find(" (");
+    if (open != std::string::npos && line.size() > tail.size() &&
+        line.substr(line.size() - tail.size()) == tail)
+      t.labels.push_back(line.substr(open + 2, line.size() - tail.size() - open - 2));
+    if (line.find("}  tick") != std::string::npos && line.find("moveto") != std::string::npos)
+      ++t.marks;
+  }
+  return t;
+}
+
+TEST(Eps, TicksStepEvenlyWhateverTheIncrement) {
+  struct Case {
+    Window window;
+    Real inc, start;
+    std::vector<std::string> labels;
+    int marks;  // big ticks on both axes, below the maximum less the increment
+  };
+  const Case cases[] = {
+      {{0, 1, 0, 1},
+       0.1L,
+       0,
+       {"0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1"},
+       20},
+      {{0.05L, 0.75L, 0.05L, 0.75L},
+       0.1L,
+       0.15L,
+       {"0.15", "0.25", "0.35", "0.45", "0.55", "0.65", "0.75"},
+       12},
+      {{400, 900, 400, 900}, 100, 400, {"400", "500", "600", "700", "800", "900"}, 10},
+      {{-1, 1, -1, 1}, 0.3L, -0.9L, {"-0.9", "-0.6", "-0.3", "0", "0.3", "0.6", "0.9"}, 12},
+  };
+  for (const Case& c : cases) {
+    Console console;
+    console.io.openOutput(kPostScript, "px-t.eps", false);
+    Drawing d;
+    d.settings.window = c.window;
+    d.settings.windowSet = true;
+    d.settings.bigTicks = true;
+    d.settings.bigXInc = d.settings.bigYInc = c.inc;
+    d.settings.bigXStart = d.settings.bigYStart = c.start;
+    drawFrame(console.io, d);
+    Ticks t = ticksOf(console.file("px-t.eps"));
+    EXPECT_EQ(t.labels, c.labels) << static_cast<double>(c.inc);
+    EXPECT_EQ(t.marks, c.marks) << static_cast<double>(c.inc);
+  }
 }
 
 TEST(Eps, CirclesOnlyForPointsStrictlyInside) {
