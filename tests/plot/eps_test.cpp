@@ -56,6 +56,11 @@ TEST(Areas, TheOrderOfTheLinesSaysWhichFieldIsMeant) {
   UnivariantLine second = visibleLine("u9", {at(3, 3, "i3"), at(6, 4, "i4")});
   UnivariantLine thirdBackwards = visibleLine("u10", {at(7, 0), at(6, 4, "i4")});
   UnivariantLine thirdForwards = visibleLine("u10", {at(6, 4, "i4"), at(7, 0)});
+  // a field in the bottom-left corner less a corner cut off by a third line
+  // whose nearer end along the bottom edge is its last point
+  UnivariantLine fromLeft = visibleLine("u11", {at(0, 7), at(4, 6, "i5")});
+  UnivariantLine toBottom = visibleLine("u12", {at(4, 6, "i5"), at(5, 0)});
+  UnivariantLine cut = visibleLine("u13", {at(0, 1), at(1, 0)});
   struct Case {
     const char* what;
     std::vector<const UnivariantLine*> lines;
@@ -84,6 +89,9 @@ TEST(Areas, TheOrderOfTheLinesSaysWhichFieldIsMeant) {
       {"the third line turned round",
        {&first, &second, &thirdBackwards},
        {{0, 4}, {3, 3}, {6, 4}, {7, 0}, {0, 0}}},
+      {"the third line taken from its end nearer along the edges",
+       {&fromLeft, &toBottom, &cut},
+       {{0, 7}, {4, 6}, {5, 0}, {1, 0}, {0, 1}}},
       {"the third line as it is",
        {&first, &second, &thirdForwards},
        {{0, 4}, {3, 3}, {6, 4}, {7, 0}, {0, 0}}},

@@ -339,8 +339,7 @@ TEST(Nle, FiniteDifferenceJacobianSolvesAsWell) {
       for (std::size_t q = 0; q < c.solution.size(); ++q)
         EXPECT_LE(std::fabs(s.list[q].value - c.solution[q]), 1e-8L);
       // mode 2 still asks for the analytical jacobian, to compare
-      EXPECT_EQ(std::count(s.withJacobian.begin(), s.withJacobian.end(), true) > 0,
-                c.analytical);
+      EXPECT_EQ(std::count(s.withJacobian.begin(), s.withJacobian.end(), true) > 0, c.analytical);
     }
 }
 
