@@ -162,6 +162,23 @@ DiagramChoice askDiagramType(Io& io, int preset) {
   return choice;
 }
 
+void chooseDiagram(Io& io, CalculatorRun& run) {
+  run.diagram = askDiagramType(io, run.script.calctype);
+  WindowState& w = run.windows;
+  w.diagrammode = run.diagram.diagrammode;
+  w.fluid.fluidtype =
+      run.diagram.fluidtype == kFluidMoleFractions ? kFluidMoleFractions : kFluidActivities;
+  // one name alone on a seta or setmu line names the axis
+  w.lnaName = w.lnaLabel = run.script.activities.singleName;
+  w.muName = run.script.mu.singleName;
+}
+
+void setReactionWindows(Io& io, CalculatorRun& run, const std::string& fluidEndMember,
+                        const FluidPresence& presence) {
+  diagramwindowsetup(io, run.windows, run.script, true, kReactionVariance, fluidEndMember,
+                     presence);
+}
+
 namespace {
 
 void facilityNotAvailable(Io& io) {
@@ -185,9 +202,15 @@ void readPassScript(Io& io, CalculatorRun& run) {
 
 void runPass(Io& io, CalculatorRun& run) {
   switch (run.calcCode) {
+    case kCalcReactions:
+      readPassScript(io, run);
+      chooseDiagram(io, run);
+      // the end-member choice comes here, and names the fluid end-member
+      setReactionWindows(io, run, "", FluidPresence{});
+      facilityNotAvailable(io);
+      return;
     case kCalcTables:
     case kCalcAveragePT:
-    case kCalcReactions:
     case kCalcPhaseDiagram:
       readPassScript(io, run);
       facilityNotAvailable(io);

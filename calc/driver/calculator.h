@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "calc/driver/working_tables.h"
 #include "calc/settings/calc_codes.h"
 #include "calc/settings/oxides.h"
 #include "calc/settings/script.h"
 #include "calc/settings/windows.h"
-#include "calc/driver/working_tables.h"
 #include "common/io.h"
 #include "common/prefs.h"
 
@@ -56,6 +56,18 @@ void reopenRunFiles(Io& io, CalculatorRun& run);
 // Menu of diagram types for reaction calculations; a script preset of 1 to 5
 // is taken without asking.
 DiagramChoice askDiagramType(Io& io, int preset);
+
+// The variance of reaction lines: the calculated variable's window is
+// strict, the stepped one may be a single value.
+inline constexpr int kReactionVariance = 1;
+
+// Reactions pass, first step after the script: the diagram type, handed to
+// the windows with the names of the log a and mu axes that the script gives.
+void chooseDiagram(Io& io, CalculatorRun& run);
+// Reactions pass, once the end-member choice has settled the fluid
+// end-member and what the system holds: the window of the diagram.
+void setReactionWindows(Io& io, CalculatorRun& run, const std::string& fluidEndMember,
+                        const FluidPresence& presence);
 
 // The whole run, from banner to the last file closed. Always returns 0.
 int runCalculator(Io& io);
