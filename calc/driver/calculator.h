@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "calc/driver/working_tables.h"
 #include "calc/settings/calc_codes.h"
 #include "calc/settings/oxides.h"
 #include "calc/settings/script.h"
 #include "calc/settings/windows.h"
+#include "calc/driver/working_tables.h"
 #include "common/io.h"
 #include "common/prefs.h"
 
