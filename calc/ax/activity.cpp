@@ -36,37 +36,39 @@ struct Linear {
   Real dP = 0;
 };
 
-// Volumes of the fluid species of a phase at (T, P), (T + dT, P), (T, P + dP).
+// Volumes of the fluid species of a phase at (T, P) and a step either side
+// in T and in P (forward only in P when the step back would reach 0).
 struct Volumes {
-  std::array<Real, kMaxPhaseEndMembers> v{}, vT{}, vP{};
+  // [state][end-member]: 0 (T, P), 1 T + dT, 2 T - dT, 3 P + dP, 4 P - dP
+  std::array<std::array<Real, kMaxPhaseEndMembers>, 5> v{};
+  bool centralP = true;
 };
 
 Volumes speciesVolumes(const SolutionPhase& phase, Real p, Real t, const ActivityContext& context) {
   if (context.io == nullptr) bomb(kCalca, "fluid volumes need the run's console", 1);
   Io& io = *context.io;
   Volumes out;
+  out.centralP = p - kVolumeDp > 0;
+  const Real ts[5] = {t, t + kVolumeDt, t - kVolumeDt, t, t};
+  const Real ps[5] = {p, p, p, p + kVolumeDp, out.centralP ? p - kVolumeDp : p};
   for (int l = 0; l < phase.endMemberCount(); ++l) {
     Fluid fluid = phase.endMembers[static_cast<std::size_t>(l)].fluid;
     if (fluid == Fluid::none) continue;
-    auto k = static_cast<std::size_t>(l);
-    out.v[k] = fluidModel(io, fluid, p, t, context.ds6).volume;
-    out.vT[k] = fluidModel(io, fluid, p, t + kVolumeDt, context.ds6).volume;
-    out.vP[k] = fluidModel(io, fluid, p + kVolumeDp, t, context.ds6).volume;
+    for (int s = 0; s < 5; ++s)
+      out.v[static_cast<std::size_t>(s)][static_cast<std::size_t>(l)] =
+          fluidModel(io, fluid, ps[s], ts[s], context.ds6).volume;
   }
   return out;
 }
 
-// f at the three states, as a value with its forward-difference slopes.
+// f at the states, as a value with its slopes: central differences over
+// 0.01 K and 0.001 kbar, so that the slopes are as good as the jacobian needs.
 template <typename F>
-Linear linearised(F f) {
+Linear linearised(F f, bool centralP) {
   Real v = f(0);
-  return Linear{v, (f(1) - v) / kVolumeDt, (f(2) - v) / kVolumeDp};
-}
-
-Real at(const std::array<Real, kMaxPhaseEndMembers>& v, const std::array<Real, kMaxPhaseEndMembers>& vT,
-        const std::array<Real, kMaxPhaseEndMembers>& vP, int l, int state) {
-  auto k = static_cast<std::size_t>(l);
-  return state == 0 ? v[k] : state == 1 ? vT[k] : vP[k];
+  Real dT = (f(1) - f(2)) / (2 * kVolumeDt);
+  Real dP = centralP ? (f(3) - f(4)) / (2 * kVolumeDp) : (f(3) - v) / kVolumeDp;
+  return Linear{v, dT, dP};
 }
 
 // W and alpha with their T and P slopes, for every model and phase kind.
@@ -93,7 +95,10 @@ void parameters(const SolutionPhase& phase, Real p, Real t, const ActivityContex
   if (!phase.fluid && !phase.aqueous) return;
   if (phase.aqueous && phase.h2o != 0) return;
   const Volumes vol = speciesVolumes(phase, p, t, context);
-  auto volume = [&](int l, int state) { return at(vol.v, vol.vT, vol.vP, l, state); };
+  auto volume = [&](int l, int state) {
+    return vol.v[static_cast<std::size_t>(state)][static_cast<std::size_t>(l)];
+  };
+  auto linear = [&](auto f) { return linearised(f, vol.centralP); };
   auto set = [&](Real& value, Real& dT, Real& dP, const Linear& x) {
     value = x.value;
     dT = x.dT;
@@ -103,7 +108,7 @@ void parameters(const SolutionPhase& phase, Real p, Real t, const ActivityContex
     for (int l = 0; l < n; ++l) {
       auto i = static_cast<std::size_t>(l);
       set(r.alpha[i], r.alphaT[i], r.alphaP[i],
-          linearised([&](int s) { return volume(l, s) / volume(0, s); }));
+          linear([&](int s) { return volume(l, s) / volume(0, s); }));
     }
     for (int k = 0; k < nw; ++k) {
       const Interaction& w = phase.interactions[static_cast<std::size_t>(k)];
@@ -111,7 +116,7 @@ void parameters(const SolutionPhase& phase, Real p, Real t, const ActivityContex
                                  fluidSpeciesIndex(phase.endMembers[static_cast<std::size_t>(w.j)].name));
       auto i = static_cast<std::size_t>(k);
       set(r.w[i], r.wT[i], r.wP[i],
-          linearised([&](int s) { return pair * (1 / volume(w.i, s) + 1 / volume(w.j, s)); }));
+          linear([&](int s) { return pair * (1 / volume(w.i, s) + 1 / volume(w.j, s)); }));
     }
     return;
   }
@@ -124,11 +129,11 @@ void parameters(const SolutionPhase& phase, Real p, Real t, const ActivityContex
         set(r.alpha[i], r.alphaT[i], r.alphaP[i], Linear{1, 0, 0});
       } else if (l == phase.co2) {
         set(r.alpha[i], r.alphaT[i], r.alphaP[i],
-            linearised([&](int st) { return volume(l, st) / volume(0, st); }));
+            linear([&](int st) { return volume(l, st) / volume(0, st); }));
       } else {
-        set(r.alpha[i], r.alphaT[i], r.alphaP[i], linearised([&](int st) {
-              Real tt = st == 1 ? t + kVolumeDt : t;
-              Real pp = st == 2 ? p + kVolumeDp : p;
+        set(r.alpha[i], r.alphaT[i], r.alphaP[i], linear([&](int st) {
+              Real tt = st == 1 ? t + kVolumeDt : st == 2 ? t - kVolumeDt : t;
+              Real pp = st == 3 ? p + kVolumeDp : st == 4 && vol.centralP ? p - kVolumeDp : p;
               return (s.a + s.b * tt + s.c * pp) / volume(0, st);
             }));
       }
@@ -139,7 +144,7 @@ void parameters(const SolutionPhase& phase, Real p, Real t, const ActivityContex
       const Interaction& w = phase.interactions[static_cast<std::size_t>(k)];
       if (w.i != 0 || w.j != 1) continue;
       auto i = static_cast<std::size_t>(k);
-      set(r.w[i], r.wT[i], r.wP[i], linearised([&](int s) {
+      set(r.w[i], r.wT[i], r.wP[i], linear([&](int s) {
             return kH2oCo2PairValue * (1 / volume(0, s) + 1 / volume(1, s));
           }));
     }
