@@ -412,8 +412,8 @@ void setAqueous(SolutionPhase& phase) {
     AxEndMember& em = phase.endMembers[l];
     if (fluidSpeciesIndex(em.name) >= 0 && em.name != "H2O" && em.name != "CO2")
       bomb(kSetupphases, "fluid name in aq not just H2O and CO2 - " + em.name + where(phase));
-    if (l == 0 && em.name != "H2O") bomb(kSetupphases, "1st H2O-CO2 aq end-member must be \"H2O\"" + std::string(" -") + where(phase));
-    if (l != 1 && em.name == "CO2") bomb(kSetupphases, "2nd H2O-CO2 aq end-member must be \"CO2\"" + std::string(" -") + where(phase));
+    if (l == 0 && em.name != "H2O") bomb(kSetupphases, "1st H2O-CO2 aq end-member must be \"H2O\" - " + phase.name);
+    if (l != 1 && em.name == "CO2") bomb(kSetupphases, "2nd H2O-CO2 aq end-member must be \"CO2\" - " + phase.name);
     em.fluid = nameRules(em.name).fluid;
   }
   if (phase.co2 == 1) {

@@ -217,14 +217,14 @@ void Reader::readDqf(Dqf& dqf, bool& landau, bool& makeordered, const std::strin
     else
       makeordered = false;
   }
-  dqf.a = tokens_.real("a in a+bT+cP in DQF term for " + name);
-  dqf.b = tokens_.real("b in a+bT+cP in DQF term for " + name);
-  dqf.c = tokens_.real("c in a+bT+cP in DQF term for " + name);
+  dqf.a = tokens_.real(in("a in a+bT+cP in DQF term for " + name));
+  dqf.b = tokens_.real(in("b in a+bT+cP in DQF term for " + name));
+  dqf.c = tokens_.real(in("c in a+bT+cP in DQF term for " + name));
   dqf.given = true;
 }
 
 void Reader::readMake(MakeList& make, const std::string& name, bool solution) {
-  int count = tokens_.integer("no of end-members to construct " + name);
+  int count = tokens_.integer(in("no of end-members to construct " + name));
   if (count < 1)
     fault(kReading, std::string(solution ? "too  few" : "too few") + " end-members to construct " + name);
   if (count > kMaxMakeTerms)
@@ -232,11 +232,11 @@ void Reader::readMake(MakeList& make, const std::string& name, bool solution) {
   std::vector<std::string> names;
   std::vector<Rational> coefficients;
   for (int k = 0; k < count; ++k) {
-    std::string constituent = tokens_.name("names of end-members to construct " + name);
+    std::string constituent = tokens_.name(in("names of end-members to construct " + name));
     if (!inDataset(constituent))
-      fault(kReading, constituent + " not a dataset end-member - names of end-members to construct " + name);
+      fault(kReading, constituent + " not a dataset end-member - " + in("names of end-members to construct " + name));
     names.push_back(constituent);
-    coefficients.push_back(tokens_.rational("coeffs of end-members to construct " + name));
+    coefficients.push_back(tokens_.rational(in("coeffs of end-members to construct " + name)));
   }
   make = MakeList{};
   make.count = count;
@@ -482,7 +482,7 @@ void Reader::readEndMember(SolutionPhase& phase, AxEndMember& em) {
 
 void Reader::readEndMemberOptions(SolutionPhase& phase, AxEndMember& em) {
   while (aheadIsOption()) {
-    int code = nextOption("code for additional end-member info for " + em.name);
+    int code = nextOption(in("code for additional end-member info for " + em.name));
     switch (code) {
       case 1:  // gamma
       case 2:  // bulk
