@@ -163,84 +163,107 @@ bool soluteWithWaterPair(const SolutionPhase& phase, int l) {
          pairWithWater(phase, l) >= 0;
 }
 
-// RT ln gamma_l = (W p)_l - G, G = sum over pairs of p_i p_j W.
+// The terms below add to dx, dT and dP, which hold the ideal-mixing part
+// already. Sums run over the pairs of each end-member with the accumulator
+// in a register: on the extended format, stores are what costs.
+
+// RT ln gamma_l = (W p)_l - G, G = sum over pairs of p_i p_j W = (p . W p) / 2.
 void symmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityResult& r) {
   const int n = r.n, nv = r.nv;
-  for (int l = 0; l < n; ++l)
-    if (soluteWithWaterPair(phase, l)) bomb(kCalca, "symmetric aq??");
-  std::array<Real, kMaxPhaseEndMembers> wp{}, wpT{}, wpP{};
-  std::array<Row, kMaxPhaseEndMembers> wdp{};
-  Real g = 0, gT = 0, gP = 0;
+  if (phase.aqueous)
+    for (int l = 0; l < n; ++l)
+      if (soluteWithWaterPair(phase, l)) bomb(kCalca, "symmetric aq??");
+  const CompiledPhase& c = phase.compiled;
+  const int* start = c.pairStart.data();
+  const int* index = c.pairIndex.data();
+  const int* other = c.pairOther.data();
   const auto& p = r.p;
-  int k = 0;
-  for (const Interaction& pair : phase.interactions) {
-    auto i = static_cast<std::size_t>(pair.i), j = static_cast<std::size_t>(pair.j);
-    auto q = static_cast<std::size_t>(k++);
-    Real w = r.w[q];
-    wp[i] += w * p[j];
-    wp[j] += w * p[i];
-    g += w * p[i] * p[j];
-    if (wantTP) {
-      wpT[i] += r.wT[q] * p[j];
-      wpT[j] += r.wT[q] * p[i];
-      gT += r.wT[q] * p[i] * p[j];
-      wpP[i] += r.wP[q] * p[j];
-      wpP[j] += r.wP[q] * p[i];
-      gP += r.wP[q] * p[i] * p[j];
-    }
-    if (wantX) {
-      for (int t = 0; t < nv; ++t) {
-        wdp[i][static_cast<std::size_t>(t)] += w * r.dp[j][static_cast<std::size_t>(t)];
-        wdp[j][static_cast<std::size_t>(t)] += w * r.dp[i][static_cast<std::size_t>(t)];
+  std::array<Real, kMaxPhaseEndMembers> wp, wpT, wpP;
+  Real g2 = 0, gT2 = 0, gP2 = 0;
+  for (int l = 0; l < n; ++l) {
+    Real sum = 0, sumT = 0, sumP = 0;
+    for (int m = start[l]; m < start[l + 1]; ++m) {
+      Real pj = p[static_cast<std::size_t>(other[m])];
+      auto k = static_cast<std::size_t>(index[m]);
+      sum += r.w[k] * pj;
+      if (wantTP) {
+        sumT += r.wT[k] * pj;
+        sumP += r.wP[k] * pj;
       }
     }
+    auto i = static_cast<std::size_t>(l);
+    wp[i] = sum;
+    g2 += p[i] * sum;
+    if (wantTP) {
+      wpT[i] = sumT;
+      wpP[i] = sumP;
+      gT2 += p[i] * sumT;
+      gP2 += p[i] * sumP;
+    }
   }
+  const Real g = g2 / 2, gT = gT2 / 2, gP = gP2 / 2;
   for (int l = 0; l < n; ++l) {
     auto i = static_cast<std::size_t>(l);
     r.rtlngamma[i] = wp[i] - g;
     if (wantTP) {
-      r.dT[i] = wpT[i] - gT;
-      r.dP[i] = wpP[i] - gP;
+      r.dT[i] += wpT[i] - gT;
+      r.dP[i] += wpP[i] - gP;
     }
   }
   if (!wantX) return;
   for (int t = 0; t < nv; ++t) {
-    auto c = static_cast<std::size_t>(t);
+    auto v = static_cast<std::size_t>(t);
     Real dg = 0;
-    for (int l = 0; l < n; ++l) dg += wp[static_cast<std::size_t>(l)] * r.dp[static_cast<std::size_t>(l)][c];
-    for (int l = 0; l < n; ++l) r.dx[static_cast<std::size_t>(l)][c] = wdp[static_cast<std::size_t>(l)][c] - dg;
+    for (int l = 0; l < n; ++l) dg += wp[static_cast<std::size_t>(l)] * r.dp[static_cast<std::size_t>(l)][v];
+    for (int l = 0; l < n; ++l) {
+      Real sum = 0;
+      for (int m = start[l]; m < start[l + 1]; ++m)
+        sum += r.w[static_cast<std::size_t>(index[m])] * r.dp[static_cast<std::size_t>(other[m])][v];
+      r.dx[static_cast<std::size_t>(l)][v] += sum - dg;
+    }
   }
 }
 
 // RT ln gamma_l = alpha_l ((B phi)_l - G), B = 2 W / (alpha_i + alpha_j),
-// G = sum over pairs of phi_i phi_j B.
+// G = sum over pairs of phi_i phi_j B = (phi . B phi) / 2.
 void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityResult& r) {
   const int n = r.n, nv = r.nv;
   const int nw = static_cast<int>(phase.interactions.size());
+  const CompiledPhase& c = phase.compiled;
+  const int* start = c.pairStart.data();
+  const int* index = c.pairIndex.data();
+  const int* other = c.pairOther.data();
   const auto& p = r.p;
   const auto& alpha = r.alpha;
   Real sum = 0;
   for (int l = 0; l < n; ++l) sum += p[static_cast<std::size_t>(l)] * alpha[static_cast<std::size_t>(l)];
-  std::array<Real, kMaxPhaseEndMembers> phi{};
-  for (int l = 0; l < n; ++l)
-    phi[static_cast<std::size_t>(l)] = p[static_cast<std::size_t>(l)] * alpha[static_cast<std::size_t>(l)] / sum;
-  std::array<Real, kMaxInteractions> b{};
-  std::array<Real, kMaxPhaseEndMembers> bphi{};
-  Real g = 0;
+  std::array<Real, kMaxPhaseEndMembers> phi, bphi;
+  for (int l = 0; l < n; ++l) {
+    auto i = static_cast<std::size_t>(l);
+    phi[i] = p[i] * alpha[i] / sum;
+  }
+  std::array<Real, kMaxInteractions> b, spread;  // spread: 1 / (alpha_i + alpha_j)
   for (int k = 0; k < nw; ++k) {
     const Interaction& pair = phase.interactions[static_cast<std::size_t>(k)];
-    auto i = static_cast<std::size_t>(pair.i), j = static_cast<std::size_t>(pair.j);
-    Real bk = 2 * r.w[static_cast<std::size_t>(k)] / (alpha[i] + alpha[j]);
-    b[static_cast<std::size_t>(k)] = bk;
-    bphi[i] += bk * phi[j];
-    bphi[j] += bk * phi[i];
-    g += bk * phi[i] * phi[j];
+    auto q = static_cast<std::size_t>(k);
+    spread[q] = 1 / (alpha[static_cast<std::size_t>(pair.i)] + alpha[static_cast<std::size_t>(pair.j)]);
+    b[q] = 2 * r.w[q] * spread[q];
   }
+  Real g2 = 0;
+  for (int l = 0; l < n; ++l) {
+    Real s = 0;
+    for (int m = start[l]; m < start[l + 1]; ++m)
+      s += b[static_cast<std::size_t>(index[m])] * phi[static_cast<std::size_t>(other[m])];
+    bphi[static_cast<std::size_t>(l)] = s;
+    g2 += phi[static_cast<std::size_t>(l)] * s;
+  }
+  const Real g = g2 / 2;
   // the solute's own pair with water counts once more, so that it vanishes
   // at infinite dilution
-  std::array<int, kMaxPhaseEndMembers> waterPair{};
+  std::array<int, kMaxPhaseEndMembers> waterPair;
   for (int l = 0; l < n; ++l)
-    waterPair[static_cast<std::size_t>(l)] = soluteWithWaterPair(phase, l) ? pairWithWater(phase, l) : -1;
+    waterPair[static_cast<std::size_t>(l)] =
+        phase.aqueous && soluteWithWaterPair(phase, l) ? pairWithWater(phase, l) : -1;
   for (int l = 0; l < n; ++l) {
     auto i = static_cast<std::size_t>(l);
     r.rtlngamma[i] = alpha[i] * (bphi[i] - g);
@@ -248,33 +271,23 @@ void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityRes
   }
 
   if (wantX) {
-    std::array<Row, kMaxPhaseEndMembers> dphi{}, bdphi{};
+    std::array<Row, kMaxPhaseEndMembers> dphi;
     for (int t = 0; t < nv; ++t) {
-      auto c = static_cast<std::size_t>(t);
+      auto v = static_cast<std::size_t>(t);
       Real dsum = 0;
-      for (int l = 0; l < n; ++l) dsum += alpha[static_cast<std::size_t>(l)] * r.dp[static_cast<std::size_t>(l)][c];
-      for (int l = 0; l < n; ++l) {
-        auto i = static_cast<std::size_t>(l);
-        dphi[i][c] = (alpha[i] * r.dp[i][c] - phi[i] * dsum) / sum;
-      }
-    }
-    for (int k = 0; k < nw; ++k) {
-      const Interaction& pair = phase.interactions[static_cast<std::size_t>(k)];
-      auto i = static_cast<std::size_t>(pair.i), j = static_cast<std::size_t>(pair.j);
-      Real bk = b[static_cast<std::size_t>(k)];
-      for (int t = 0; t < nv; ++t) {
-        auto c = static_cast<std::size_t>(t);
-        bdphi[i][c] += bk * dphi[j][c];
-        bdphi[j][c] += bk * dphi[i][c];
-      }
-    }
-    for (int t = 0; t < nv; ++t) {
-      auto c = static_cast<std::size_t>(t);
+      for (int l = 0; l < n; ++l) dsum += alpha[static_cast<std::size_t>(l)] * r.dp[static_cast<std::size_t>(l)][v];
       Real dg = 0;
-      for (int l = 0; l < n; ++l) dg += bphi[static_cast<std::size_t>(l)] * dphi[static_cast<std::size_t>(l)][c];
       for (int l = 0; l < n; ++l) {
         auto i = static_cast<std::size_t>(l);
-        r.dx[i][c] = alpha[i] * (bdphi[i][c] - dg);
+        dphi[i][v] = (alpha[i] * r.dp[i][v] - phi[i] * dsum) / sum;
+        dg += bphi[i] * dphi[i][v];
+      }
+      for (int l = 0; l < n; ++l) {
+        Real s = 0;
+        for (int m = start[l]; m < start[l + 1]; ++m)
+          s += b[static_cast<std::size_t>(index[m])] * dphi[static_cast<std::size_t>(other[m])][v];
+        auto i = static_cast<std::size_t>(l);
+        r.dx[i][v] += alpha[i] * (s - dg);
       }
     }
   }
@@ -287,29 +300,35 @@ void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityRes
     auto& out = which == 0 ? r.dT : r.dP;
     Real sumD = 0;
     for (int l = 0; l < n; ++l) sumD += p[static_cast<std::size_t>(l)] * alphaD[static_cast<std::size_t>(l)];
-    std::array<Real, kMaxPhaseEndMembers> phiD{}, bDphi{}, bphiD{};
+    std::array<Real, kMaxPhaseEndMembers> phiD, bDphi, bphiD;
     for (int l = 0; l < n; ++l) {
       auto i = static_cast<std::size_t>(l);
       phiD[i] = (p[i] * alphaD[i] - phi[i] * sumD) / sum;
     }
-    std::array<Real, kMaxInteractions> bD{};
-    Real gD = 0;
+    std::array<Real, kMaxInteractions> bD;
     for (int k = 0; k < nw; ++k) {
       const Interaction& pair = phase.interactions[static_cast<std::size_t>(k)];
-      auto i = static_cast<std::size_t>(pair.i), j = static_cast<std::size_t>(pair.j);
       auto q = static_cast<std::size_t>(k);
-      Real s = alpha[i] + alpha[j];
-      bD[q] = 2 * wD[q] / s - 2 * r.w[q] * (alphaD[i] + alphaD[j]) / (s * s);
-      bDphi[i] += bD[q] * phi[j];
-      bDphi[j] += bD[q] * phi[i];
-      bphiD[i] += b[q] * phiD[j];
-      bphiD[j] += b[q] * phiD[i];
-      gD += bD[q] * phi[i] * phi[j];
+      Real slope = alphaD[static_cast<std::size_t>(pair.i)] + alphaD[static_cast<std::size_t>(pair.j)];
+      bD[q] = 2 * (wD[q] - r.w[q] * slope * spread[q]) * spread[q];
     }
-    for (int l = 0; l < n; ++l) gD += bphi[static_cast<std::size_t>(l)] * phiD[static_cast<std::size_t>(l)];
+    Real gD = 0;
+    for (int l = 0; l < n; ++l) {
+      Real s1 = 0, s2 = 0;
+      for (int m = start[l]; m < start[l + 1]; ++m) {
+        auto k = static_cast<std::size_t>(index[m]);
+        auto j = static_cast<std::size_t>(other[m]);
+        s1 += bD[k] * phi[j];
+        s2 += b[k] * phiD[j];
+      }
+      auto i = static_cast<std::size_t>(l);
+      bDphi[i] = s1;
+      bphiD[i] = s2;
+      gD += phi[i] * s1 / 2 + bphi[i] * phiD[i];
+    }
     for (int l = 0; l < n; ++l) {
       auto i = static_cast<std::size_t>(l);
-      out[i] = alphaD[i] * (bphi[i] - g) + alpha[i] * (bDphi[i] + bphiD[i] - gD);
+      out[i] += alphaD[i] * (bphi[i] - g) + alpha[i] * (bDphi[i] + bphiD[i] - gD);
       if (waterPair[i] >= 0) {
         auto q = static_cast<std::size_t>(waterPair[i]);
         out[i] -= alphaD[i] * b[q] + alpha[i] * bD[q];
@@ -383,6 +402,7 @@ void calca(const SolutionPhase& phase, std::span<const Real> x, Real p, Real t, 
     c.proportionDerivatives.evaluate(x.data(), r.dp[0].data(), nv, kMaxPhaseVariables);
   }
 
+  const Real rt = kGasConstant * t;
   for (int l = 0; l < n; ++l) {
     const AxEndMember& em = phase.endMembers[static_cast<std::size_t>(l)];
     Real ideal = em.normalisation;
@@ -398,8 +418,23 @@ void calca(const SolutionPhase& phase, std::span<const Real> x, Real p, Real t, 
     auto i = static_cast<std::size_t>(l);
     r.ideal[i] = ideal;
     r.rtlngamma[i] = 0;
-    if (wantTP) r.dT[i] = r.dP[i] = 0;
-    if (wantX) r.dx[i].fill(0);
+    if (wantTP) {
+      r.dT[i] = kGasConstant * std::log(ideal);
+      r.dP[i] = 0;
+    }
+    if (wantX) {
+      // RT times the sum over the factors of power (dsf/dx) / sf
+      std::array<Real, kMaxTmfFactors> weight;
+      const std::size_t factors = em.tmf.size();
+      for (std::size_t f = 0; f < factors; ++f)
+        weight[f] = rt * em.tmf[f].powerValue / r.sf[static_cast<std::size_t>(em.tmf[f].siteFraction)];
+      for (int v = 0; v < nv; ++v) {
+        Real sum = 0;
+        for (std::size_t f = 0; f < factors; ++f)
+          sum += weight[f] * r.dsf[static_cast<std::size_t>(em.tmf[f].siteFraction)][static_cast<std::size_t>(v)];
+        r.dx[i][static_cast<std::size_t>(v)] = sum;
+      }
+    }
   }
 
   if (phase.model != kIdealMixing) {
@@ -410,20 +445,9 @@ void calca(const SolutionPhase& phase, std::span<const Real> x, Real p, Real t, 
       asymmetric(phase, wantX, wantTP, r);
   }
 
-  const Real rt = kGasConstant * t;
   for (int l = 0; l < n; ++l) {
     auto i = static_cast<std::size_t>(l);
-    const AxEndMember& em = phase.endMembers[i];
     r.a[i] = phase.model == kIdealMixing ? r.ideal[i] : r.ideal[i] * std::exp(r.rtlngamma[i] / rt);
-    if (wantX) {
-      for (const TmfFactor& f : em.tmf) {
-        auto s = static_cast<std::size_t>(f.siteFraction);
-        Real weight = rt * f.powerValue / r.sf[s];
-        for (int v = 0; v < nv; ++v)
-          r.dx[i][static_cast<std::size_t>(v)] += weight * r.dsf[s][static_cast<std::size_t>(v)];
-      }
-    }
-    if (wantTP) r.dT[i] += kGasConstant * std::log(r.ideal[i]);
   }
 }
 

@@ -84,17 +84,6 @@ void formLimits(Io& io, SolutionPhase& phase) {
               kToConsoleLog);
 }
 
-void compile(SolutionPhase& phase) {
-  CompiledPhase c;
-  for (const NamedExpression& sf : phase.siteFractions) c.siteFractions.append(sf.value);
-  for (const NamedExpression& sf : phase.siteFractions)
-    for (const AxExpression& d : sf.derivative) c.siteDerivatives.append(d);
-  for (const NamedExpression& p : phase.proportions) c.proportions.append(p.value);
-  for (const NamedExpression& p : phase.proportions)
-    for (const AxExpression& d : p.derivative) c.proportionDerivatives.append(d);
-  phase.compiled = std::move(c);
-}
-
 // An end-member made of other end-members of its own phase only.
 void findDependents(SolutionPhase& phase) {
   for (std::size_t l = 0; l < phase.endMembers.size(); ++l) {
@@ -119,7 +108,7 @@ void findDependents(SolutionPhase& phase) {
 void finishSolution(Io& io, SolutionPhase& phase) {
   formDerivatives(phase);
   formLimits(io, phase);
-  compile(phase);
+  compilePhase(phase);
   findDependents(phase);
 }
 

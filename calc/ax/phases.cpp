@@ -78,6 +78,12 @@ Real VariableLimit::value(std::span<const Real> x) const {
 
 void FlatExpressions::append(const AxExpression& expression) {
   ++count;
+  auto number = [this](Real v) {
+    numbers.push_back(v);
+    auto d = static_cast<double>(v);
+    exactNumbers.push_back(d);
+    if (static_cast<Real>(d) != v) exact = false;
+  };
   int live = 0;
   for (const SxTerm& sx : expression.sxterms)
     if (sx.factor != 0) ++live;
@@ -85,21 +91,23 @@ void FlatExpressions::append(const AxExpression& expression) {
   for (const SxTerm& sx : expression.sxterms) {
     if (sx.factor == 0) continue;
     shape.push_back(static_cast<int>(sx.xterms.size()));
-    numbers.push_back(sx.factor);
+    number(sx.factor);
     for (const XTerm& xterm : sx.xterms) {
       shape.push_back(static_cast<int>(xterm.terms.size()));
-      numbers.push_back(xterm.c);
+      number(xterm.c);
       for (const VariableTerm& term : xterm.terms) {
         shape.push_back(term.variable);
-        numbers.push_back(term.m);
+        number(term.m);
       }
     }
   }
 }
 
-void FlatExpressions::evaluate(const Real* x, Real* out, int perRow, int stride) const {
-  const int* s = shape.data();
-  const Real* r = numbers.data();
+namespace {
+
+template <typename Number>
+void evaluateFlat(int count, const int* s, const Number* r, const Real* x, Real* out, int perRow,
+                  int stride) {
   int column = 0;
   Real* row = out;
   for (int e = 0; e < count; ++e) {
@@ -119,6 +127,36 @@ void FlatExpressions::evaluate(const Real* x, Real* out, int perRow, int stride)
       row += stride;
     }
   }
+}
+
+}  // namespace
+
+void FlatExpressions::evaluate(const Real* x, Real* out, int perRow, int stride) const {
+  if (exact)
+    evaluateFlat(count, shape.data(), exactNumbers.data(), x, out, perRow, stride);
+  else
+    evaluateFlat(count, shape.data(), numbers.data(), x, out, perRow, stride);
+}
+
+void compilePhase(SolutionPhase& phase) {
+  CompiledPhase c;
+  for (const NamedExpression& sf : phase.siteFractions) c.siteFractions.append(sf.value);
+  for (const NamedExpression& sf : phase.siteFractions)
+    for (const AxExpression& d : sf.derivative) c.siteDerivatives.append(d);
+  for (const NamedExpression& p : phase.proportions) c.proportions.append(p.value);
+  for (const NamedExpression& p : phase.proportions)
+    for (const AxExpression& d : p.derivative) c.proportionDerivatives.append(d);
+  for (int l = 0; l < phase.endMemberCount(); ++l) {
+    c.pairStart.push_back(static_cast<int>(c.pairIndex.size()));
+    for (std::size_t k = 0; k < phase.interactions.size(); ++k) {
+      const Interaction& w = phase.interactions[k];
+      if (w.i != l && w.j != l) continue;
+      c.pairIndex.push_back(static_cast<int>(k));
+      c.pairOther.push_back(w.i == l ? w.j : w.i);
+    }
+  }
+  c.pairStart.push_back(static_cast<int>(c.pairIndex.size()));
+  phase.compiled = std::move(c);
 }
 
 std::vector<Real> SolutionPhase::guesses() const {

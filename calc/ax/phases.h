@@ -198,6 +198,11 @@ struct FlatExpressions {
   int count = 0;              // expressions in the stream
   std::vector<int> shape;     // per expression: sxterms; per sxterm: xterms; per xterm: terms, indices
   std::vector<Real> numbers;  // per sxterm: factor; per xterm: constant, multipliers
+  // The same numbers in double precision, used when every one of them is
+  // exactly a double (halves, quarters, whole numbers: the usual case), since
+  // loading an extended real costs far more than loading a double.
+  std::vector<double> exactNumbers;
+  bool exact = true;
   void append(const AxExpression& expression);
   // Output e goes to out[(e / perRow) * stride + e % perRow]: rows of a
   // wider table (perRow = stride for consecutive outputs).
@@ -208,6 +213,10 @@ struct CompiledPhase {
   FlatExpressions siteDerivatives;  // s * nv values, [k][t]
   FlatExpressions proportions;      // n values
   FlatExpressions proportionDerivatives;  // n * nv values, [l][t]
+  // the interactions of each end-member l: entries pairStart[l] to
+  // pairStart[l + 1] - 1 of pairIndex (the interaction) and pairOther (the
+  // other end-member of the pair)
+  std::vector<int> pairStart, pairIndex, pairOther;
 };
 
 struct SolutionPhase {
@@ -235,6 +244,10 @@ struct SolutionPhase {
   int findEndMember(const std::string& endMemberName) const;  // -1 when absent
   int findVariable(const std::string& variableName) const;    // -1 when absent
 };
+
+// Forms phase.compiled from the expressions and the interaction pairs; a
+// caller that changes either after the set-up calls it again.
+void compilePhase(SolutionPhase& phase);
 
 // ---- pure phases --------------------------------------------------------
 
