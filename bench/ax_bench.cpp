@@ -60,7 +60,8 @@ Demo& demo() {
 
 void activities(benchmark::State& state, const char* name) {
   Demo& d = demo();
-  const pf::SolutionPhase& phase = d.tables.solutions[static_cast<std::size_t>(d.tables.findSolution(name))];
+  const pf::SolutionPhase& phase =
+      d.tables.solutions[static_cast<std::size_t>(d.tables.findSolution(name))];
   std::vector<Real> x = phase.guesses();
   pf::ActivityContext context{&d.console.io, true};
   pf::ActivityResult result;
@@ -70,8 +71,8 @@ void activities(benchmark::State& state, const char* name) {
     benchmark::DoNotOptimize(result.dx[0][0]);
     t += 1e-9L;  // a new state each time
   }
-  state.counters["evaluations/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                       benchmark::Counter::kIsRate);
+  state.counters["evaluations/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_GibbsEnergyBaseline(benchmark::State& state) {
@@ -83,17 +84,29 @@ void BM_GibbsEnergyBaseline(benchmark::State& state) {
     benchmark::DoNotOptimize(pf::gem(d.console.io, fo, 5, t, settings));
     t += 1e-9L;
   }
-  state.counters["evaluations/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                       benchmark::Counter::kIsRate);
+  state.counters["evaluations/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_GibbsEnergyBaseline);
 
-void BM_ActivitiesOlivineSymmetric2(benchmark::State& s) { activities(s, "ol"); }
-void BM_ActivitiesOrthopyroxeneIdeal2(benchmark::State& s) { activities(s, "opx"); }
-void BM_ActivitiesGarnetSymmetric4(benchmark::State& s) { activities(s, "g"); }
-void BM_ActivitiesPlagioclaseVanLaar2(benchmark::State& s) { activities(s, "pl"); }
-void BM_ActivitiesBiotiteIdeal2(benchmark::State& s) { activities(s, "bi"); }
-void BM_ActivitiesFluidH2OCO2(benchmark::State& s) { activities(s, "fluid"); }
+void BM_ActivitiesOlivineSymmetric2(benchmark::State& s) {
+  activities(s, "ol");
+}
+void BM_ActivitiesOrthopyroxeneIdeal2(benchmark::State& s) {
+  activities(s, "opx");
+}
+void BM_ActivitiesGarnetSymmetric4(benchmark::State& s) {
+  activities(s, "g");
+}
+void BM_ActivitiesPlagioclaseVanLaar2(benchmark::State& s) {
+  activities(s, "pl");
+}
+void BM_ActivitiesBiotiteIdeal2(benchmark::State& s) {
+  activities(s, "bi");
+}
+void BM_ActivitiesFluidH2OCO2(benchmark::State& s) {
+  activities(s, "fluid");
+}
 BENCHMARK(BM_ActivitiesOlivineSymmetric2);
 BENCHMARK(BM_ActivitiesOrthopyroxeneIdeal2);
 BENCHMARK(BM_ActivitiesGarnetSymmetric4);
@@ -119,7 +132,8 @@ BENCHMARK(BM_ReadDemoAxFile);
 // Garnet's activities alone, for the share the derivatives take.
 void BM_ActivitiesGarnetNoDerivatives(benchmark::State& state) {
   Demo& d = demo();
-  const pf::SolutionPhase& phase = d.tables.solutions[static_cast<std::size_t>(d.tables.findSolution("g"))];
+  const pf::SolutionPhase& phase =
+      d.tables.solutions[static_cast<std::size_t>(d.tables.findSolution("g"))];
   std::vector<Real> x = phase.guesses();
   pf::ActivityContext context{&d.console.io, true};
   pf::ActivityResult result;

@@ -14,8 +14,8 @@ namespace {
 
 constexpr const char* kCalca = "calca";
 // Steps of the finite differences that linearise volume-scaled parameters.
-constexpr Real kVolumeDt = 0.01L;    // K
-constexpr Real kVolumeDp = 0.001L;   // kbar
+constexpr Real kVolumeDt = 0.01L;   // K
+constexpr Real kVolumeDp = 0.001L;  // kbar
 
 using Row = std::array<Real, kMaxPhaseVariables>;
 
@@ -112,8 +112,9 @@ void parameters(const SolutionPhase& phase, Real p, Real t, const ActivityContex
     }
     for (int k = 0; k < nw; ++k) {
       const Interaction& w = phase.interactions[static_cast<std::size_t>(k)];
-      Real pair = fluidPairValue(fluidSpeciesIndex(phase.endMembers[static_cast<std::size_t>(w.i)].name),
-                                 fluidSpeciesIndex(phase.endMembers[static_cast<std::size_t>(w.j)].name));
+      Real pair =
+          fluidPairValue(fluidSpeciesIndex(phase.endMembers[static_cast<std::size_t>(w.i)].name),
+                         fluidSpeciesIndex(phase.endMembers[static_cast<std::size_t>(w.j)].name));
       auto i = static_cast<std::size_t>(k);
       set(r.w[i], r.wT[i], r.wP[i],
           linear([&](int s) { return pair * (1 / volume(w.i, s) + 1 / volume(w.j, s)); }));
@@ -144,9 +145,8 @@ void parameters(const SolutionPhase& phase, Real p, Real t, const ActivityContex
       const Interaction& w = phase.interactions[static_cast<std::size_t>(k)];
       if (w.i != 0 || w.j != 1) continue;
       auto i = static_cast<std::size_t>(k);
-      set(r.w[i], r.wT[i], r.wP[i], linear([&](int s) {
-            return kH2oCo2PairValue * (1 / volume(0, s) + 1 / volume(1, s));
-          }));
+      set(r.w[i], r.wT[i], r.wP[i],
+          linear([&](int s) { return kH2oCo2PairValue * (1 / volume(0, s) + 1 / volume(1, s)); }));
     }
   }
 }
@@ -214,11 +214,13 @@ void symmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityResu
   for (int t = 0; t < nv; ++t) {
     auto v = static_cast<std::size_t>(t);
     Real dg = 0;
-    for (int l = 0; l < n; ++l) dg += wp[static_cast<std::size_t>(l)] * r.dp[static_cast<std::size_t>(l)][v];
+    for (int l = 0; l < n; ++l)
+      dg += wp[static_cast<std::size_t>(l)] * r.dp[static_cast<std::size_t>(l)][v];
     for (int l = 0; l < n; ++l) {
       Real sum = 0;
       for (int m = start[l]; m < start[l + 1]; ++m)
-        sum += r.w[static_cast<std::size_t>(index[m])] * r.dp[static_cast<std::size_t>(other[m])][v];
+        sum +=
+            r.w[static_cast<std::size_t>(index[m])] * r.dp[static_cast<std::size_t>(other[m])][v];
       r.dx[static_cast<std::size_t>(l)][v] += sum - dg;
     }
   }
@@ -236,7 +238,8 @@ void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityRes
   const auto& p = r.p;
   const auto& alpha = r.alpha;
   Real sum = 0;
-  for (int l = 0; l < n; ++l) sum += p[static_cast<std::size_t>(l)] * alpha[static_cast<std::size_t>(l)];
+  for (int l = 0; l < n; ++l)
+    sum += p[static_cast<std::size_t>(l)] * alpha[static_cast<std::size_t>(l)];
   std::array<Real, kMaxPhaseEndMembers> phi, bphi;
   for (int l = 0; l < n; ++l) {
     auto i = static_cast<std::size_t>(l);
@@ -246,7 +249,8 @@ void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityRes
   for (int k = 0; k < nw; ++k) {
     const Interaction& pair = phase.interactions[static_cast<std::size_t>(k)];
     auto q = static_cast<std::size_t>(k);
-    spread[q] = 1 / (alpha[static_cast<std::size_t>(pair.i)] + alpha[static_cast<std::size_t>(pair.j)]);
+    spread[q] =
+        1 / (alpha[static_cast<std::size_t>(pair.i)] + alpha[static_cast<std::size_t>(pair.j)]);
     b[q] = 2 * r.w[q] * spread[q];
   }
   Real g2 = 0;
@@ -275,7 +279,8 @@ void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityRes
     for (int t = 0; t < nv; ++t) {
       auto v = static_cast<std::size_t>(t);
       Real dsum = 0;
-      for (int l = 0; l < n; ++l) dsum += alpha[static_cast<std::size_t>(l)] * r.dp[static_cast<std::size_t>(l)][v];
+      for (int l = 0; l < n; ++l)
+        dsum += alpha[static_cast<std::size_t>(l)] * r.dp[static_cast<std::size_t>(l)][v];
       Real dg = 0;
       for (int l = 0; l < n; ++l) {
         auto i = static_cast<std::size_t>(l);
@@ -299,7 +304,8 @@ void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityRes
     const auto& wD = which == 0 ? r.wT : r.wP;
     auto& out = which == 0 ? r.dT : r.dP;
     Real sumD = 0;
-    for (int l = 0; l < n; ++l) sumD += p[static_cast<std::size_t>(l)] * alphaD[static_cast<std::size_t>(l)];
+    for (int l = 0; l < n; ++l)
+      sumD += p[static_cast<std::size_t>(l)] * alphaD[static_cast<std::size_t>(l)];
     std::array<Real, kMaxPhaseEndMembers> phiD, bDphi, bphiD;
     for (int l = 0; l < n; ++l) {
       auto i = static_cast<std::size_t>(l);
@@ -309,7 +315,8 @@ void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityRes
     for (int k = 0; k < nw; ++k) {
       const Interaction& pair = phase.interactions[static_cast<std::size_t>(k)];
       auto q = static_cast<std::size_t>(k);
-      Real slope = alphaD[static_cast<std::size_t>(pair.i)] + alphaD[static_cast<std::size_t>(pair.j)];
+      Real slope =
+          alphaD[static_cast<std::size_t>(pair.i)] + alphaD[static_cast<std::size_t>(pair.j)];
       bD[q] = 2 * (wD[q] - r.w[q] * slope * spread[q]) * spread[q];
     }
     Real gD = 0;
@@ -341,7 +348,8 @@ void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityRes
 
 Real idealActivity(const AxEndMember& endMember, std::span<const Real> sf) {
   Real ideal = endMember.normalisation;
-  for (const TmfFactor& f : endMember.tmf) ideal *= raised(sf[static_cast<std::size_t>(f.siteFraction)], f);
+  for (const TmfFactor& f : endMember.tmf)
+    ideal *= raised(sf[static_cast<std::size_t>(f.siteFraction)], f);
   return ideal;
 }
 
@@ -360,7 +368,8 @@ bool siteFractionsPositive(const SolutionPhase& phase, std::span<const Real> x) 
 void negativeSfReport(Io& io, const SolutionPhase& phase, std::span<const Real> x, int endMember,
                       int factor) {
   std::string line = "x =  ";
-  for (int t = 0; t < phase.variableCount(); ++t) addfield(line, x[static_cast<std::size_t>(t)], 6, Digits::significant, 12);
+  for (int t = 0; t < phase.variableCount(); ++t)
+    addfield(line, x[static_cast<std::size_t>(t)], 6, Digits::significant, 12);
   io.putstr(1, line, 1, kToConsoleLog);
   std::array<Real, kMaxPhaseSiteFractions> sf{};
   siteFractions(phase, x, sf);
@@ -427,11 +436,14 @@ void calca(const SolutionPhase& phase, std::span<const Real> x, Real p, Real t, 
       std::array<Real, kMaxTmfFactors> weight;
       const std::size_t factors = em.tmf.size();
       for (std::size_t f = 0; f < factors; ++f)
-        weight[f] = rt * em.tmf[f].powerValue / r.sf[static_cast<std::size_t>(em.tmf[f].siteFraction)];
+        weight[f] =
+            rt * em.tmf[f].powerValue / r.sf[static_cast<std::size_t>(em.tmf[f].siteFraction)];
       for (int v = 0; v < nv; ++v) {
         Real sum = 0;
         for (std::size_t f = 0; f < factors; ++f)
-          sum += weight[f] * r.dsf[static_cast<std::size_t>(em.tmf[f].siteFraction)][static_cast<std::size_t>(v)];
+          sum +=
+              weight[f] *
+              r.dsf[static_cast<std::size_t>(em.tmf[f].siteFraction)][static_cast<std::size_t>(v)];
         r.dx[i][static_cast<std::size_t>(v)] = sum;
       }
     }

@@ -25,12 +25,12 @@ inline constexpr unsigned kAllDerivatives = kCompositionDerivatives | kTPDerivat
 // Outputs, indexed by end-member l, variable t, site fraction k, pair k; only
 // the first n, nv, s entries of each are meaningful.
 struct ActivityResult {
-  int n = 0;   // end-members
-  int nv = 0;  // variables
-  int ns = 0;  // site fractions
-  std::array<Real, kMaxPhaseEndMembers> a{};         // activity
-  std::array<Real, kMaxPhaseEndMembers> ideal{};     // ideal-mixing activity
-  std::array<Real, kMaxPhaseEndMembers> rtlngamma{}; // RT ln gamma (kJ)
+  int n = 0;                                          // end-members
+  int nv = 0;                                         // variables
+  int ns = 0;                                         // site fractions
+  std::array<Real, kMaxPhaseEndMembers> a{};          // activity
+  std::array<Real, kMaxPhaseEndMembers> ideal{};      // ideal-mixing activity
+  std::array<Real, kMaxPhaseEndMembers> rtlngamma{};  // RT ln gamma (kJ)
   // d(RT ln a_l)/dx_t, /dT (kJ/K) and /dP (kJ/kbar)
   std::array<std::array<Real, kMaxPhaseVariables>, kMaxPhaseEndMembers> dx{};
   std::array<Real, kMaxPhaseEndMembers> dT{};

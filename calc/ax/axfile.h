@@ -26,12 +26,12 @@ inline constexpr Real kDefaultWUncertainty = 1;
 
 // What the set-up reads besides the file.
 struct AxSetup {
-  const Dataset* dataset = nullptr;       // its set-up pass: names and dsmode
-  const ScriptSettings* script = nullptr; // mc, nudge, samecoding, xyzguess, batch
-  bool strictsyntax = true;               // the preference
-  bool regression = false;                // the dataset regression's reading
-  bool batchRun = false;                  // a batch run: no guess may be exactly 0
-  std::string scriptFileName;             // for the log; empty when no script is in use
+  const Dataset* dataset = nullptr;        // its set-up pass: names and dsmode
+  const ScriptSettings* script = nullptr;  // mc, nudge, samecoding, xyzguess, batch
+  bool strictsyntax = true;                // the preference
+  bool regression = false;                 // the dataset regression's reading
+  bool batchRun = false;                   // a batch run: no guess may be exactly 0
+  std::string scriptFileName;              // for the log; empty when no script is in use
 };
 
 // Chooses the a-x file (the script's `axfile`, else the preference, else the

@@ -69,15 +69,16 @@ void checkStrictSyntax(const PhaseTables& tables) {
       const std::string& name = phase.proportions[static_cast<std::size_t>(l)].name;
       const std::string& em = phase.endMembers[static_cast<std::size_t>(l)].name;
       if (inner(name, "p(") != em)
-        bomb(kSetupphases, "name in propname, " + quoted(name) + " does not match " + em + where(phase));
+        bomb(kSetupphases,
+             "name in propname, " + quoted(name) + " does not match " + em + where(phase));
     }
     if (phase.model == kAsymmetricMixing) {
       for (int l = 0; l < phase.endMemberCount(); ++l) {
         const std::string& name = phase.sizes[static_cast<std::size_t>(l)].name;
         const std::string& em = phase.endMembers[static_cast<std::size_t>(l)].name;
         if (inner(name, "a(") != em)
-          bomb(kSetupphases,
-               "name in alphaname, " + quoted(name) + " does not match " + quoted(em) + where(phase));
+          bomb(kSetupphases, "name in alphaname, " + quoted(name) + " does not match " +
+                                 quoted(em) + where(phase));
       }
     }
     for (const Interaction& w : phase.interactions) {
@@ -163,7 +164,8 @@ void applyChange(PhaseTables& tables, const ParameterChange& change, const std::
 
 std::string copiedVariableName(const std::string& name, const std::string& phase) {
   std::size_t open = name.find('(');
-  if (open != std::string::npos && name.back() == ')') return cut20(name.substr(0, open + 1) + phase + ")");
+  if (open != std::string::npos && name.back() == ')')
+    return cut20(name.substr(0, open + 1) + phase + ")");
   return cut20(name + phase);
 }
 
@@ -293,7 +295,8 @@ void contract(Io& io, SolutionPhase& phase) {
     if (em.checkDenominator == 0) continue;
     std::vector<int> kept;
     for (int t = 0; t < nv; ++t)
-      if (!removeVariable[static_cast<std::size_t>(t)]) kept.push_back(em.check[static_cast<std::size_t>(t)]);
+      if (!removeVariable[static_cast<std::size_t>(t)])
+        kept.push_back(em.check[static_cast<std::size_t>(t)]);
     em.check = std::move(kept);
   }
   eraseIndices(phase.variables, removeVariable);
@@ -314,7 +317,8 @@ void contract(Io& io, SolutionPhase& phase) {
   if (!phase.sizes.empty()) eraseIndices(phase.sizes, removeEndMember);
   std::vector<Interaction> interactions;
   for (Interaction w : phase.interactions) {
-    if (removeEndMember[static_cast<std::size_t>(w.i)] || removeEndMember[static_cast<std::size_t>(w.j)])
+    if (removeEndMember[static_cast<std::size_t>(w.i)] ||
+        removeEndMember[static_cast<std::size_t>(w.j)])
       continue;
     w.i = newEndMember[static_cast<std::size_t>(w.i)];
     w.j = newEndMember[static_cast<std::size_t>(w.j)];
@@ -323,8 +327,9 @@ void contract(Io& io, SolutionPhase& phase) {
   phase.interactions = std::move(interactions);
 
   if (phase.variableCount() + 1 != phase.endMemberCount()) {
-    io.putstr(1, "problem in " + phase.name + ": " + std::to_string(phase.endMemberCount()) +
-                     " end-members, " + std::to_string(phase.variableCount()) + " variables",
+    io.putstr(1,
+              "problem in " + phase.name + ": " + std::to_string(phase.endMemberCount()) +
+                  " end-members, " + std::to_string(phase.variableCount()) + " variables",
               1, kToConsoleLog);
     std::string names = "end-members:";
     for (const AxEndMember& em : phase.endMembers) names += " " + em.name;
@@ -350,9 +355,9 @@ void contract(Io& io, SolutionPhase& phase) {
     for (TmfFactor& f : em.tmf) {
       int to = newSite[static_cast<std::size_t>(f.siteFraction)];
       if (to < 0)
-        bomb(kSetupphases, "site fraction " + phase.siteFractions[static_cast<std::size_t>(f.siteFraction)].name +
-                               " of " + phase.name + " vanishes in the contraction but " + em.name +
-                               " needs it");
+        bomb(kSetupphases,
+             "site fraction " + phase.siteFractions[static_cast<std::size_t>(f.siteFraction)].name +
+                 " of " + phase.name + " vanishes in the contraction but " + em.name + " needs it");
       f.siteFraction = to;
     }
   }
@@ -412,8 +417,10 @@ void setAqueous(SolutionPhase& phase) {
     AxEndMember& em = phase.endMembers[l];
     if (fluidSpeciesIndex(em.name) >= 0 && em.name != "H2O" && em.name != "CO2")
       bomb(kSetupphases, "fluid name in aq not just H2O and CO2 - " + em.name + where(phase));
-    if (l == 0 && em.name != "H2O") bomb(kSetupphases, "1st H2O-CO2 aq end-member must be \"H2O\" - " + phase.name);
-    if (l != 1 && em.name == "CO2") bomb(kSetupphases, "2nd H2O-CO2 aq end-member must be \"CO2\" - " + phase.name);
+    if (l == 0 && em.name != "H2O")
+      bomb(kSetupphases, "1st H2O-CO2 aq end-member must be \"H2O\" - " + phase.name);
+    if (l != 1 && em.name == "CO2")
+      bomb(kSetupphases, "2nd H2O-CO2 aq end-member must be \"CO2\" - " + phase.name);
     em.fluid = nameRules(em.name).fluid;
   }
   if (phase.co2 == 1) {
@@ -435,7 +442,8 @@ void setFluidPhases(PhaseTables& tables) {
       setAqueous(phase);
     } else if (!startsWith(phase.name, "fl")) {
       for (const AxEndMember& em : phase.endMembers)
-        if (isFluidAqueousName(em.name)) bomb(kSetupphases, em.name + " not in fluid/aq - " + phase.name);
+        if (isFluidAqueousName(em.name))
+          bomb(kSetupphases, em.name + " not in fluid/aq - " + phase.name);
     }
   }
 }
@@ -447,7 +455,8 @@ void checkStartingSiteFractions(Io& io, const PhaseTables& tables) {
     if (phase.hasOrder) continue;
     std::vector<Real> x = phase.guesses();
     std::vector<Real> sf(static_cast<std::size_t>(phase.siteFractionCount()));
-    for (std::size_t k = 0; k < sf.size(); ++k) sf[k] = expressionValue(phase.siteFractions[k].value, x);
+    for (std::size_t k = 0; k < sf.size(); ++k)
+      sf[k] = expressionValue(phase.siteFractions[k].value, x);
     if (std::all_of(sf.begin(), sf.end(), [](Real v) { return v > 0; })) continue;
     io.putstr(1, "for " + phase.name + ", site fractions are:", 1, kToConsoleLog);
     for (std::size_t k = 0; k < sf.size(); ++k) {
@@ -486,10 +495,12 @@ void checkPureEndMembers(Io& io, const PhaseTables& tables) {
       const AxEndMember& em = phase.endMembers[l];
       if (em.checkDenominator == 0) continue;
       std::vector<Real> x;
-      for (int numerator : em.check) x.push_back(static_cast<Real>(numerator) / em.checkDenominator);
+      for (int numerator : em.check)
+        x.push_back(static_cast<Real>(numerator) / em.checkDenominator);
       Real term = em.normalisation;
       for (const TmfFactor& f : em.tmf) {
-        Real sf = expressionValue(phase.siteFractions[static_cast<std::size_t>(f.siteFraction)].value, x);
+        Real sf =
+            expressionValue(phase.siteFractions[static_cast<std::size_t>(f.siteFraction)].value, x);
         if (f.powerValue == 1) {
           term *= sf;
         } else {
@@ -506,7 +517,8 @@ void checkPureEndMembers(Io& io, const PhaseTables& tables) {
   }
   if (!ideal.empty()) {
     listFailures(io, " inconsistent ideal mixing activities: ", ideal);
-    bomb(kSetupphases, " ideal mixing terms not equal to 1 for pure end-members (also check coding OK?)");
+    bomb(kSetupphases,
+         " ideal mixing terms not equal to 1 for pure end-members (also check coding OK?)");
   }
   if (!proportion.empty()) {
     listFailures(io, " inconsistent p coding: ", proportion);

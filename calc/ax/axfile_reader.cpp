@@ -19,7 +19,8 @@ namespace {
 constexpr int kPhaseNamesPerLine = 16;
 
 bool endsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // Rationals brought to their least common denominator.
@@ -81,7 +82,7 @@ class Reader {
   const AxSetup& setup_;
   TokenReader tokens_;
   PhaseTables& tables_;
-  std::string phase_;   // the phase being read
+  std::string phase_;  // the phase being read
   int namesOnLine_ = 0;
   int dsmode() const { return setup_.dataset->dsmode; }
 };
@@ -117,7 +118,8 @@ void Reader::readPhase() {
   if (tables_.phaseCount() >= kMaxPhases) fault(kSetupPhases, "too many phases");
   phase_ = name;
   logPhaseName(name);
-  bool solution = tokens_.ahead().present && tokens_.ahead().kind == kInteger && !tokens_.aheadInteger(1);
+  bool solution =
+      tokens_.ahead().present && tokens_.ahead().kind == kInteger && !tokens_.aheadInteger(1);
   if (solution) {
     readSolution(name);
   } else {
@@ -226,15 +228,18 @@ void Reader::readDqf(Dqf& dqf, bool& landau, bool& makeordered, const std::strin
 void Reader::readMake(MakeList& make, const std::string& name, bool solution) {
   int count = tokens_.integer(in("no of end-members to construct " + name));
   if (count < 1)
-    fault(kReading, std::string(solution ? "too  few" : "too few") + " end-members to construct " + name);
+    fault(kReading,
+          std::string(solution ? "too  few" : "too few") + " end-members to construct " + name);
   if (count > kMaxMakeTerms)
-    fault(kReading, std::string(solution ? "too  many" : "too many") + " end-members to construct " + name);
+    fault(kReading,
+          std::string(solution ? "too  many" : "too many") + " end-members to construct " + name);
   std::vector<std::string> names;
   std::vector<Rational> coefficients;
   for (int k = 0; k < count; ++k) {
     std::string constituent = tokens_.name(in("names of end-members to construct " + name));
     if (!inDataset(constituent))
-      fault(kReading, constituent + " not a dataset end-member - " + in("names of end-members to construct " + name));
+      fault(kReading, constituent + " not a dataset end-member - " +
+                          in("names of end-members to construct " + name));
     names.push_back(constituent);
     coefficients.push_back(tokens_.rational(in("coeffs of end-members to construct " + name)));
   }
@@ -243,12 +248,14 @@ void Reader::readMake(MakeList& make, const std::string& name, bool solution) {
   std::vector<int> numerators;
   commonDenominator(coefficients, make.denominator, numerators);
   for (int k = 0; k < count; ++k)
-    make.terms.push_back(MakeTerm{names[static_cast<std::size_t>(k)], numerators[static_cast<std::size_t>(k)]});
+    make.terms.push_back(
+        MakeTerm{names[static_cast<std::size_t>(k)], numerators[static_cast<std::size_t>(k)]});
 }
 
 void Reader::checkCharges(const std::string& name, const MakeList& make, Real& z1, Real& z2) {
   if (!make.made()) {
-    if (isCharged(name)) fault(kSetupPhases, "charged species not allowed as end-members - " + name);
+    if (isCharged(name))
+      fault(kSetupPhases, "charged species not allowed as end-members - " + name);
     return;
   }
   bool anyCharged = std::any_of(make.terms.begin(), make.terms.end(),
@@ -299,7 +306,8 @@ void Reader::readSolution(const std::string& name) {
   } else if (model.text == "asf" || model.text == "vanlaar") {
     phase.model = kAsymmetricMixing;
   } else {
-    fault(kSetupPhases, "not recognised (should be ideal, sf or asf) - " + model.text + " in " + name);
+    fault(kSetupPhases,
+          "not recognised (should be ideal, sf or asf) - " + model.text + " in " + name);
   }
   if (phase.model != kIdealMixing) readInteractions(phase);
   if (phase.model == kAsymmetricMixing) readSizes(phase);
@@ -348,7 +356,8 @@ void Reader::readVariable(SolutionPhase& phase, int k) {
     tokens_.advance();
     v.lower = tokens_.real(in("lower limit of " + v.name));
     v.upper = tokens_.real(in("upper limit of " + v.name));
-    if (v.upper < v.lower) fault(kSetupPhases, "lower limit > upper limit (1) - " + v.name + " in " + phase_);
+    if (v.upper < v.lower)
+      fault(kSetupPhases, "lower limit > upper limit (1) - " + v.name + " in " + phase_);
   }
   if (tokens_.aheadIs("isQ")) {
     tokens_.advance();
@@ -375,7 +384,8 @@ AxExpression Reader::readExpression(const SolutionPhase& phase, const std::strin
       xterm.c = rationalValue(xterm.constant);
       int terms = tokens_.integer(in("no of terms in " + item));
       if (terms < 0) fault(kSetupPhases, "too few terms in x - " + item + " in " + phase_);
-      if (terms > kMaxVariableTerms) fault(kSetupPhases, "too many terms in x - " + item + " in " + phase_);
+      if (terms > kMaxVariableTerms)
+        fault(kSetupPhases, "too many terms in x - " + item + " in " + phase_);
       for (int k = 0; k < terms; ++k) {
         VariableTerm term;
         term.multiplier = tokens_.rational(in("mult in " + item));
@@ -410,7 +420,8 @@ void Reader::readInteractions(SolutionPhase& phase) {
       Interaction w;
       w.i = i;
       w.j = j;
-      w.name = tokens_.name(in("name of " + ordinal(static_cast<int>(phase.interactions.size()) + 1) + " W"));
+      w.name = tokens_.name(
+          in("name of " + ordinal(static_cast<int>(phase.interactions.size()) + 1) + " W"));
       w.a = tokens_.real(in("a in w=a+bT+cP in " + w.name));
       w.b = tokens_.real(in("b in w=a+bT+cP in " + w.name));
       w.c = tokens_.real(in("c in w=a+bT+cP in " + w.name));
@@ -455,7 +466,8 @@ void Reader::readEndMember(SolutionPhase& phase, AxEndMember& em) {
   em.normalisation = getsingle(t.kind, t.text, norm);
   int f = tokens_.integer(in("no of sf terms in tmf for " + em.name));
   if (f < 1) fault(kSetupPhases, "too few terms in tmf for " + em.name + " in " + phase_);
-  if (f > kMaxTmfFactors) fault(kSetupPhases, "too many terms in tmf for " + em.name + " in " + phase_);
+  if (f > kMaxTmfFactors)
+    fault(kSetupPhases, "too many terms in tmf for " + em.name + " in " + phase_);
   Real largestPower = 0;
   for (int k = 0; k < f; ++k) {
     const std::string which = ordinal(k + 1) + " sf term in tmf for " + em.name;
@@ -490,7 +502,8 @@ void Reader::readEndMemberOptions(SolutionPhase& phase, AxEndMember& em) {
         break;
       case 3:
         if (dsmode() >= 3 && !em.make.made())
-          fault(kReading, "need to \"make\" end-member before DQF-ing it (now) - " + em.name + " in " + phase_);
+          fault(kReading, "need to \"make\" end-member before DQF-ing it (now) - " + em.name +
+                              " in " + phase_);
         readDqf(em.dqf, em.landau, em.makeordered, em.name);
         break;
       case 4:
@@ -499,7 +512,8 @@ void Reader::readEndMemberOptions(SolutionPhase& phase, AxEndMember& em) {
       case 5: {
         std::vector<Rational> values;
         for (int t = 0; t < phase.variableCount(); ++t)
-          values.push_back(tokens_.rational(in("coeffs in x defining pure end-members for " + em.name)));
+          values.push_back(
+              tokens_.rational(in("coeffs in x defining pure end-members for " + em.name)));
         commonDenominator(values, em.checkDenominator, em.check);
         break;
       }
@@ -522,7 +536,8 @@ void readPhases(Io& io, const AxSetup& setup, std::istream& file, PhaseTables& t
 }  // namespace axfile
 
 int optionCode(const std::string& word) {
-  static const char* const kWords[] = {"gamma", "bulk", "DQF", "make", "check", "thermo", "exclude"};
+  static const char* const kWords[] = {"gamma", "bulk",   "DQF",    "make",
+                                       "check", "thermo", "exclude"};
   for (int k = 0; k < 7; ++k)
     if (word == kWords[k]) return k + 1;
   return 0;

@@ -39,10 +39,10 @@ constexpr Real kPairs[kFluidSpecies][kFluidSpecies] = {
 };
 
 constexpr std::array<std::string_view, kFluidAqueousNames> kNames = {
-    "H2O",   "CO2",    "CO",    "CH4",  "O2",    "H2",    "H2S",   "S2",    "H+",
-    "Cl-",   "OH-",    "Na+",   "K+",   "Ca++",  "Mg++",  "Fe++",  "Al+++", "CO3--",
-    "AlOH3", "AlOH4-", "KOH",   "HCl",  "KCl",   "NaCl",  "CaCl2", "CaCl+", "MgCl2",
-    "MgCl+", "FeCl2",  "HS-",   "HSO3-", "SO42-", "HSO4-"};
+    "H2O",   "CO2",    "CO",  "CH4",   "O2",    "H2",   "H2S",   "S2",    "H+",
+    "Cl-",   "OH-",    "Na+", "K+",    "Ca++",  "Mg++", "Fe++",  "Al+++", "CO3--",
+    "AlOH3", "AlOH4-", "KOH", "HCl",   "KCl",   "NaCl", "CaCl2", "CaCl+", "MgCl2",
+    "MgCl+", "FeCl2",  "HS-", "HSO3-", "SO42-", "HSO4-"};
 
 }  // namespace
 

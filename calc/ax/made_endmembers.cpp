@@ -47,8 +47,8 @@ const EndMember& needed(const RecordSource& source, const std::string& name) {
 }
 
 // Volume-weighted mean of a slot over the constituents.
-Real volumeMean(const std::vector<const EndMember*>& parts, const std::vector<Real>& coef, Real volume,
-                int slot) {
+Real volumeMean(const std::vector<const EndMember*>& parts, const std::vector<Real>& coef,
+                Real volume, int slot) {
   if (volume == 0) return parts.front()->slot[static_cast<std::size_t>(slot)];
   Real sum = 0;
   for (std::size_t k = 0; k < parts.size(); ++k)
@@ -81,7 +81,8 @@ EndMember madeRecord(const std::string& name, const MakeList& make, Real z1, Rea
     made.slot[kEntropy] += coef[k] * landau.s;
     made.slot[kVolume] += coef[k] * landau.v;
     for (int pair = 1; pair <= e.pairs; ++pair)
-      elements[e.element[static_cast<std::size_t>(pair)]] += coef[k] * e.amount[static_cast<std::size_t>(pair)];
+      elements[e.element[static_cast<std::size_t>(pair)]] +=
+          coef[k] * e.amount[static_cast<std::size_t>(pair)];
   }
   for (const auto& [element, amount] : elements) {
     if (amount == 0) continue;
@@ -97,8 +98,9 @@ EndMember madeRecord(const std::string& name, const MakeList& make, Real z1, Rea
   // same numbers; the bulk modulus combines as its reciprocal
   const bool single = parts.size() == 1;
   for (int slot = 8; slot <= 13; ++slot)
-    made.slot[static_cast<std::size_t>(slot)] = single ? parts.front()->slot[static_cast<std::size_t>(slot)]
-                                                       : volumeMean(parts, coef, v, slot);
+    made.slot[static_cast<std::size_t>(slot)] =
+        single ? parts.front()->slot[static_cast<std::size_t>(slot)]
+               : volumeMean(parts, coef, v, slot);
   // the bulk modulus sits in slot 9 (layout B) or 11 (layout A); a mean of
   // compressibilities keeps the made volume's reference compressibility
   for (int slot : {kKappa0, kKappa}) {
@@ -123,7 +125,8 @@ EndMember madeRecord(const std::string& name, const MakeList& make, Real z1, Rea
   // Bragg-Williams ordering survives only in a plain copy of one end-member
   if (single && make.terms.front().numerator == make.denominator) {
     for (int slot = kSfdh; slot <= kSffac; ++slot)
-      made.slot[static_cast<std::size_t>(slot)] = parts.front()->slot[static_cast<std::size_t>(slot)];
+      made.slot[static_cast<std::size_t>(slot)] =
+          parts.front()->slot[static_cast<std::size_t>(slot)];
   } else {
     for (int slot = kSfdh; slot <= kSfn; ++slot) made.slot[static_cast<std::size_t>(slot)] = 0;
     made.slot[kSffac] = 1;
@@ -195,7 +198,8 @@ void makeemtd(PhaseTables& tables, const Dataset& ds, const PhaseSelection& sele
         if (only.slot[kSmax] > 0 || only.slot[kAqueousCp] > 0 || only.slot[kSfn] > 0)
           bomb(kMakeemtd, " wrong type of end-member to make");
       }
-      em.record = phaseRecord(em.name, em.make, em.landau, em.makeordered, em.dqf, em.z1, em.z2, source);
+      em.record =
+          phaseRecord(em.name, em.make, em.landau, em.makeordered, em.dqf, em.z1, em.z2, source);
       if (em.make.made() && ds.dsmode > 2) {
         em.record.slot[kMadePhase] = static_cast<Real>(s + 1);
         em.record.slot[kMadeMark] = static_cast<Real>(l + 1);

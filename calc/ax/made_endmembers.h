@@ -42,9 +42,8 @@ struct RecordSource {
   virtual ~RecordSource() = default;
   virtual const EndMember* find(const std::string& name) const = 0;
 };
-EndMember phaseRecord(const std::string& name, const MakeList& make, bool landau,
-                      bool makeordered, const Dqf& dqf, Real z1, Real z2,
-                      const RecordSource& source);
+EndMember phaseRecord(const std::string& name, const MakeList& make, bool landau, bool makeordered,
+                      const Dqf& dqf, Real z1, Real z2, const RecordSource& source);
 
 // The Landau ordering a constituent brings into a made end-member at 298.15 K.
 struct LandauAt298 {

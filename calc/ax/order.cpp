@@ -32,7 +32,8 @@ bool eliminate(std::vector<Inequality>& rows, std::size_t e) {
     else
       next.push_back(row);
   }
-  if (next.size() + positive.size() * negative.size() > static_cast<std::size_t>(kMaxEliminationRows))
+  if (next.size() + positive.size() * negative.size() >
+      static_cast<std::size_t>(kMaxEliminationRows))
     return false;
   for (const Inequality& p : positive) {
     for (const Inequality& n : negative) {
@@ -126,7 +127,8 @@ void appendStepBounds(const SolutionPhase& phase, int firstQuantity, StepBounds&
     form.count = limit.count;
     for (int k = 0; k < limit.count; ++k) {
       form.multiplier[static_cast<std::size_t>(k)] = limit.m[static_cast<std::size_t>(k)];
-      form.quantity[static_cast<std::size_t>(k)] = firstQuantity + limit.variable[static_cast<std::size_t>(k)];
+      form.quantity[static_cast<std::size_t>(k)] =
+          firstQuantity + limit.variable[static_cast<std::size_t>(k)];
     }
     bounds.variableLimits.push_back(form);
   }
@@ -136,13 +138,15 @@ void appendStepBounds(const SolutionPhase& phase, int firstQuantity, StepBounds&
 
 std::vector<std::vector<int>> phaseReactions(const SolutionPhase& phase) {
   const int n = phase.endMemberCount();
-  std::vector<std::vector<Real>> a(kElementCount, std::vector<Real>(static_cast<std::size_t>(n), 0));
+  std::vector<std::vector<Real>> a(kElementCount,
+                                   std::vector<Real>(static_cast<std::size_t>(n), 0));
   for (int l = 0; l < n; ++l) {
     const AxEndMember& em = phase.endMembers[static_cast<std::size_t>(l)];
     if (!em.hasRecord) bomb("calcq", "end-member data not set up for " + phase.name, 1);
     auto amounts = elementAmounts(em.record);
     for (int e = 1; e <= kElementCount; ++e)
-      a[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(l)] = amounts[static_cast<std::size_t>(e)];
+      a[static_cast<std::size_t>(e - 1)][static_cast<std::size_t>(l)] =
+          amounts[static_cast<std::size_t>(e)];
   }
   // reduced row echelon form; the free columns give the reactions
   std::vector<int> pivotColumn;
@@ -150,7 +154,9 @@ std::vector<std::vector<int>> phaseReactions(const SolutionPhase& phase) {
   for (int col = 0; col < n && row < a.size(); ++col) {
     std::size_t best = row;
     for (std::size_t r = row; r < a.size(); ++r)
-      if (std::fabs(a[r][static_cast<std::size_t>(col)]) > std::fabs(a[best][static_cast<std::size_t>(col)])) best = r;
+      if (std::fabs(a[r][static_cast<std::size_t>(col)]) >
+          std::fabs(a[best][static_cast<std::size_t>(col)]))
+        best = r;
     if (std::fabs(a[best][static_cast<std::size_t>(col)]) < 1e-9L) continue;
     std::swap(a[row], a[best]);
     Real pivot = a[row][static_cast<std::size_t>(col)];
@@ -159,7 +165,8 @@ std::vector<std::vector<int>> phaseReactions(const SolutionPhase& phase) {
       if (r == row) continue;
       Real f = a[r][static_cast<std::size_t>(col)];
       if (f == 0) continue;
-      for (int k = 0; k < n; ++k) a[r][static_cast<std::size_t>(k)] -= f * a[row][static_cast<std::size_t>(k)];
+      for (int k = 0; k < n; ++k)
+        a[r][static_cast<std::size_t>(k)] -= f * a[row][static_cast<std::size_t>(k)];
     }
     pivotColumn.push_back(col);
     ++row;
@@ -185,7 +192,8 @@ std::vector<std::vector<int>> phaseReactions(const SolutionPhase& phase) {
       }
       for (int& k : coefficients) k /= std::max(divisor, 1);
     }
-    if (coefficients.empty()) bomb("calcq", "no whole-number reaction among the end-members of " + phase.name, 1);
+    if (coefficients.empty())
+      bomb("calcq", "no whole-number reaction among the end-members of " + phase.name, 1);
     reactions.push_back(std::move(coefficients));
   }
   return reactions;
@@ -202,7 +210,12 @@ class OrderSystem : public NleSystem {
  public:
   OrderSystem(Io& io, const SolutionPhase& phase, Real p, Real t, const OrderSettings& settings,
               std::vector<std::vector<int>> reactions)
-      : io_(io), phase_(phase), p_(p), t_(t), settings_(settings), reactions_(std::move(reactions)) {
+      : io_(io),
+        phase_(phase),
+        p_(p),
+        t_(t),
+        settings_(settings),
+        reactions_(std::move(reactions)) {
     const std::vector<Real> x = phase.guesses();
     for (int v = 0; v < phase.variableCount(); ++v) {
       const Variable& var = phase.variables[static_cast<std::size_t>(v)];
@@ -220,17 +233,20 @@ class OrderSystem : public NleSystem {
       list_.push_back(q);
     }
     appendStepBounds(phase, 0, bounds_);
-    if (static_cast<int>(bounds_.variableLimits.size()) > kMaxVariableLimits) bomb("calcq", "too many varlims");
+    if (static_cast<int>(bounds_.variableLimits.size()) > kMaxVariableLimits)
+      bomb("calcq", "too many varlims");
     if (static_cast<int>(bounds_.siteFractions.size()) > kMaxTrackedSiteFractions)
       bomb("calcq", "no site fractions not handled too big");
-    for (const AxEndMember& em : phase.endMembers) g_.push_back(gem(io, em.record, p, t, settings.gibbs));
+    for (const AxEndMember& em : phase.endMembers)
+      g_.push_back(gem(io, em.record, p, t, settings.gibbs));
   }
 
   int equationCount() const override { return static_cast<int>(reactions_.size()); }
   std::vector<Quantity>& quantities() override { return list_; }
   const StepBounds& stepBounds() const override { return bounds_; }
 
-  Evaluation evaluate(std::span<const Real> y, std::span<Real> residuals, MatrixRef jacobian) override {
+  Evaluation evaluate(std::span<const Real> y, std::span<Real> residuals,
+                      MatrixRef jacobian) override {
     std::array<Real, kMaxPhaseVariables> x{};
     int k = 0;
     for (std::size_t v = 0; v < list_.size(); ++v) {
@@ -254,7 +270,8 @@ class OrderSystem : public NleSystem {
       for (std::size_t v = 0; v < list_.size(); ++v) {
         if (!list_[v].solved) continue;
         Real d = 0;
-        for (std::size_t l = 0; l < reactions_[r].size(); ++l) d += reactions_[r][l] * result_.dx[l][v];
+        for (std::size_t l = 0; l < reactions_[r].size(); ++l)
+          d += reactions_[r][l] * result_.dx[l][v];
         jacobian(static_cast<int>(r), column++) = kAffinityScale * d / list_[v].scale;
       }
     }
@@ -274,7 +291,8 @@ class OrderSystem : public NleSystem {
 
   Real largestAffinity() const {
     Real largest = 0;
-    for (std::size_t r = 0; r < reactions_.size(); ++r) largest = std::max(largest, std::fabs(affinity(r)));
+    for (std::size_t r = 0; r < reactions_.size(); ++r)
+      largest = std::max(largest, std::fabs(affinity(r)));
     return largest;
   }
 
@@ -302,7 +320,8 @@ CalcqResult calcq(Io& io, SolutionPhase& phase, Real p, Real t, const OrderSetti
     return out;
   }
   std::vector<std::vector<int>> reactions = phaseReactions(phase);
-  if (static_cast<int>(reactions.size()) != orders) bomb("calcq", "no of reactions not equal to no of Qs");
+  if (static_cast<int>(reactions.size()) != orders)
+    bomb("calcq", "no of reactions not equal to no of Qs");
   OrderSystem system(io, phase, p, t, settings, std::move(reactions));
   NleResult result = nle(system, settings.solver, io);
   out.code = result.code;

@@ -93,7 +93,8 @@ void findDependents(SolutionPhase& phase) {
     std::vector<AxEndMember::Constituent> constituents;
     for (int k = 0; k < em.make.count; ++k) {
       int other = phase.findEndMember(em.make.terms[static_cast<std::size_t>(k)].name);
-      if (other < 0 || other == static_cast<int>(l) || phase.endMembers[static_cast<std::size_t>(other)].make.made()) {
+      if (other < 0 || other == static_cast<int>(l) ||
+          phase.endMembers[static_cast<std::size_t>(other)].make.made()) {
         constituents.clear();
         break;
       }

@@ -72,7 +72,8 @@ AxExpression differentiate(const AxExpression& expression, int variable) {
 Real VariableLimit::value(std::span<const Real> x) const {
   Real v = constant;
   for (int k = 0; k < count; ++k)
-    v += m[static_cast<std::size_t>(k)] * x[static_cast<std::size_t>(variable[static_cast<std::size_t>(k)])];
+    v += m[static_cast<std::size_t>(k)] *
+         x[static_cast<std::size_t>(variable[static_cast<std::size_t>(k)])];
   return v;
 }
 
@@ -204,8 +205,8 @@ Real WichmannHill::next() {
   s1 = (171 * s1) % 30269;
   s2 = (172 * s2) % 30307;
   s3 = (170 * s3) % 30323;
-  Real sum = static_cast<Real>(s1) / 30269 + static_cast<Real>(s2) / 30307 +
-             static_cast<Real>(s3) / 30323;
+  Real sum =
+      static_cast<Real>(s1) / 30269 + static_cast<Real>(s2) / 30307 + static_cast<Real>(s3) / 30323;
   return sum - std::floor(sum);
 }
 

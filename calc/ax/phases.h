@@ -22,20 +22,20 @@
 namespace pf {
 
 // Limits of the tables, each checked with the system's own message.
-inline constexpr int kMaxPhases = 200;               // pure and solution phases together
-inline constexpr int kMaxSolutions = 60;             // solution phases
-inline constexpr int kMaxRegressionSolutions = 56;   // room left by the regression's placeholders
-inline constexpr int kRegressionPlaceholders = 4;    // "blah" phases put in front by `readax`
-inline constexpr int kMaxPhaseEndMembers = 15;       // end-members of one solution
-inline constexpr int kMaxPhaseVariables = 14;        // compositional variables of one solution
-inline constexpr int kMaxInteractions = 105;         // n(n-1)/2 for 15 end-members
-inline constexpr int kMaxPhaseSiteFractions = 18;    // site fractions of one solution
-inline constexpr int kMaxTmfFactors = 8;             // site-fraction factors of one ideal-mixing term
-inline constexpr int kMaxMakeTerms = 6;              // dataset end-members combined by one `make`
-inline constexpr int kMaxSxTerms = 24;               // sxterms in one expression
-inline constexpr int kMaxXTerms = 3;                 // xterms in one sxterm
-inline constexpr int kMaxVariableTerms = 9;          // variable terms in one xterm
-inline constexpr int kMaxPhaseVariableLimits = 8;    // variable limits kept for one phase
+inline constexpr int kMaxPhases = 200;              // pure and solution phases together
+inline constexpr int kMaxSolutions = 60;            // solution phases
+inline constexpr int kMaxRegressionSolutions = 56;  // room left by the regression's placeholders
+inline constexpr int kRegressionPlaceholders = 4;   // "blah" phases put in front by `readax`
+inline constexpr int kMaxPhaseEndMembers = 15;      // end-members of one solution
+inline constexpr int kMaxPhaseVariables = 14;       // compositional variables of one solution
+inline constexpr int kMaxInteractions = 105;        // n(n-1)/2 for 15 end-members
+inline constexpr int kMaxPhaseSiteFractions = 18;   // site fractions of one solution
+inline constexpr int kMaxTmfFactors = 8;           // site-fraction factors of one ideal-mixing term
+inline constexpr int kMaxMakeTerms = 6;            // dataset end-members combined by one `make`
+inline constexpr int kMaxSxTerms = 24;             // sxterms in one expression
+inline constexpr int kMaxXTerms = 3;               // xterms in one sxterm
+inline constexpr int kMaxVariableTerms = 9;        // variable terms in one xterm
+inline constexpr int kMaxPhaseVariableLimits = 8;  // variable limits kept for one phase
 
 inline constexpr Real kNoVariableLimit = 1e20L;  // the limits of a variable without `range`
 inline constexpr Real kDefaultGuessSd = 0.01L;   // uncertainty of a guess without `sd`
@@ -195,8 +195,8 @@ struct VariableLimit {
 // The expressions of a phase laid out flat for fast evaluation: one stream
 // evaluates a list of expressions into consecutive outputs.
 struct FlatExpressions {
-  int count = 0;              // expressions in the stream
-  std::vector<int> shape;     // per expression: sxterms; per sxterm: xterms; per xterm: terms, indices
+  int count = 0;           // expressions in the stream
+  std::vector<int> shape;  // per expression: sxterms; per sxterm: xterms; per xterm: terms, indices
   std::vector<Real> numbers;  // per sxterm: factor; per xterm: constant, multipliers
   // The same numbers in double precision, used when every one of them is
   // exactly a double (halves, quarters, whole numbers: the usual case), since
@@ -209,9 +209,9 @@ struct FlatExpressions {
   void evaluate(const Real* x, Real* out, int perRow = 1, int stride = 1) const;
 };
 struct CompiledPhase {
-  FlatExpressions siteFractions;    // s values
-  FlatExpressions siteDerivatives;  // s * nv values, [k][t]
-  FlatExpressions proportions;      // n values
+  FlatExpressions siteFractions;          // s values
+  FlatExpressions siteDerivatives;        // s * nv values, [k][t]
+  FlatExpressions proportions;            // n values
   FlatExpressions proportionDerivatives;  // n * nv values, [l][t]
   // the interactions of each end-member l: entries pairStart[l] to
   // pairStart[l + 1] - 1 of pairIndex (the interaction) and pairOther (the
@@ -221,9 +221,9 @@ struct CompiledPhase {
 
 struct SolutionPhase {
   std::string name;
-  std::vector<AxEndMember> endMembers;   // n
-  std::vector<Variable> variables;       // n - 1
-  std::vector<NamedExpression> proportions;    // n, proportion of each end-member
+  std::vector<AxEndMember> endMembers;       // n
+  std::vector<Variable> variables;           // n - 1
+  std::vector<NamedExpression> proportions;  // n, proportion of each end-member
   MixingModel model = kIdealMixing;
   std::vector<Interaction> interactions;  // pairs in the order (1,2), (1,3) ... (n-1,n)
   std::vector<SizeParameter> sizes;       // n, asymmetric model only

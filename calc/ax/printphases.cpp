@@ -135,7 +135,8 @@ void printsolution(Io& io, const SolutionPhase& phase, Real p, Real t, unsigned 
   table(io, "proportions", names, p_, mask);
 
   if (!siteFractionsPositive(phase, x)) {
-    io.putstr(0, "(no activities: a site fraction is not positive at the starting guesses)", 1, mask);
+    io.putstr(0, "(no activities: a site fraction is not positive at the starting guesses)", 1,
+              mask);
     return;
   }
   ActivityResult r;
@@ -163,7 +164,8 @@ void printsolution(Io& io, const SolutionPhase& phase, Real p, Real t, unsigned 
   if (anyDqf) {
     io.putstr(0, "DQF increments", 1, mask);
     for (const AxEndMember& em : phase.endMembers)
-      if (em.dqf.given) io.putstr(0, "  " + em.name + ": " + abcText(em.dqf.a, em.dqf.b, em.dqf.c), 1, mask);
+      if (em.dqf.given)
+        io.putstr(0, "  " + em.name + ": " + abcText(em.dqf.a, em.dqf.b, em.dqf.c), 1, mask);
   }
 }
 
@@ -171,7 +173,8 @@ void printphases(Io& io, const PhaseTables& tables, Real p, Real t, unsigned mas
                  const ActivityContext& context) {
   for (const PhaseRef& ref : tables.fileOrder) {
     if (ref.solution)
-      printsolution(io, tables.solutions[static_cast<std::size_t>(ref.index)], p, t, mask, wide, context);
+      printsolution(io, tables.solutions[static_cast<std::size_t>(ref.index)], p, t, mask, wide,
+                    context);
     else
       printpure(io, tables.pures[static_cast<std::size_t>(ref.index)], mask);
   }

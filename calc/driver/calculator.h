@@ -7,11 +7,11 @@
 #include <string>
 
 #include "calc/ax/phases.h"
+#include "calc/driver/working_tables.h"
 #include "calc/settings/calc_codes.h"
 #include "calc/settings/oxides.h"
 #include "calc/settings/script.h"
 #include "calc/settings/windows.h"
-#include "calc/driver/working_tables.h"
 #include "calc/thermo/dataset.h"
 #include "common/io.h"
 #include "common/prefs.h"
@@ -44,8 +44,8 @@ struct CalculatorRun {
   DiagramChoice diagram;
   ScriptSettings script;
   WindowState windows;
-  Dataset dataset;            // the set-up pass of every pass of modes 0 to 3
-  PhaseTables phases;         // the a-x file of every pass of modes 0 to 3
+  Dataset dataset;                 // the set-up pass of every pass of modes 0 to 3
+  PhaseTables phases;              // the a-x file of every pass of modes 0 to 3
   bool scriptBeforeAxFile = true;  // the a-x file then uses this pass's script
   int pass = 0;
 };

@@ -1,5 +1,7 @@
 // Activities of the demo models against values worked out from the models'
 // defining sums, and the derivatives against differences.
+#include "calc/ax/activity.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 #include <tuple>
 #include <vector>
 
-#include "calc/ax/activity.h"
 #include "calc/ax/fluid_species.h"
 #include "calc/thermo/fluids.h"
 #include "tests/calc/ax/ax_fixture.h"
@@ -30,7 +31,10 @@ Real vanLaar(const std::vector<Real>& p, const std::vector<Real>& alpha, const s
              int l) {
   Real sum = 0;
   for (std::size_t k = 0; k < p.size(); ++k) sum += p[k] * alpha[k];
-  auto q = [&](int i) { return (i == l ? 1 : 0) - p[static_cast<std::size_t>(i)] * alpha[static_cast<std::size_t>(i)] / sum; };
+  auto q = [&](int i) {
+    return (i == l ? 1 : 0) -
+           p[static_cast<std::size_t>(i)] * alpha[static_cast<std::size_t>(i)] / sum;
+  };
   Real g = 0;
   for (const Pair& pair : w)
     g -= q(pair.i) * q(pair.j) * pair.w * 2 * alpha[static_cast<std::size_t>(l)] /
@@ -51,7 +55,10 @@ std::vector<Worked> workedExamples() {
   std::vector<Worked> cases;
   {  // olivine, x = 0.1
     Real x = 0.1L, w = 10.6L - 0.0012L * kT;
-    cases.push_back({"ol", {x}, {(1 - x) * (1 - x), x * x}, {x * x * w, (1 - x) * (1 - x) * w},
+    cases.push_back({"ol",
+                     {x},
+                     {(1 - x) * (1 - x), x * x},
+                     {x * x * w, (1 - x) * (1 - x) * w},
                      {0.820730L, 0.029037L}});
   }
   cases.push_back({"opx", {0.2L}, {0.64L, 0.04L}, {0, 0}, {0.640000L, 0.040000L}});
@@ -59,9 +66,10 @@ std::vector<Worked> workedExamples() {
     Real x = 0.75L, z = 0.15L, m = 0.05L;
     std::vector<Real> p = {(1 - x) * (1 - z - m), x * (1 - z - m), z, m};
     auto w = [](Real a, Real b, Real c) { return a + b * kT + c * kP; };
-    std::vector<Pair> pairs = {{0, 1, w(4.218L, 0, 0.105L)},       {0, 2, w(47.1915L, -0.01734L, 0.105L)},
-                               {0, 3, w(36.249L, -0.02301L, 0.105L)}, {1, 2, w(11.469L, -0.00507L, 0.045L)},
-                               {1, 3, w(1.617L, 0, 0.075L)},        {2, 3, w(1.617L, 0, 0.075L)}};
+    std::vector<Pair> pairs = {
+        {0, 1, w(4.218L, 0, 0.105L)},          {0, 2, w(47.1915L, -0.01734L, 0.105L)},
+        {0, 3, w(36.249L, -0.02301L, 0.105L)}, {1, 2, w(11.469L, -0.00507L, 0.045L)},
+        {1, 3, w(1.617L, 0, 0.075L)},          {2, 3, w(1.617L, 0, 0.075L)}};
     std::vector<Real> ones(4, 1), g;
     for (int l = 0; l < 4; ++l) g.push_back(vanLaar(p, ones, pairs, l));
     std::vector<Real> ideal;
@@ -124,7 +132,9 @@ TEST(Activities, PublishedInteractionValuesAtTheWorkedState) {
   };
   const std::vector<Case> cases = {
       {"ol", {0.1L}, {9.552400L}, {0.095524L, 7.737444L}},
-      {"g", {0.75L, 0.15L, 0.05L}, {4.743L, 32.57868L, 16.68627L, 7.26789L, 1.992L, 1.992L},
+      {"g",
+       {0.75L, 0.15L, 0.05L},
+       {4.743L, 32.57868L, 16.68627L, 7.26789L, 1.992L, 1.992L},
        {6.124722L, -0.303810L, 8.533877L, 2.389061L}},
       {"pl", {0.3L}, {18.3485L}, {0.366582L, 6.650269L}},
       {"fluid", {0.3L}, {7.131004L}, {1.002769L, 2.794684L}},
@@ -134,7 +144,8 @@ TEST(Activities, PublishedInteractionValuesAtTheWorkedState) {
     ActivityResult r;
     calca(demo.solution(c.phase), c.x, kP, kT, 0, context, r);
     for (std::size_t k = 0; k < c.w.size(); ++k) EXPECT_NEAR(r.w[k], c.w[k], 5.01e-7L);
-    for (std::size_t l = 0; l < c.rtlngamma.size(); ++l) EXPECT_NEAR(r.rtlngamma[l], c.rtlngamma[l], 5.01e-7L);
+    for (std::size_t l = 0; l < c.rtlngamma.size(); ++l)
+      EXPECT_NEAR(r.rtlngamma[l], c.rtlngamma[l], 5.01e-7L);
   }
 }
 
@@ -181,7 +192,8 @@ TEST(Activities, DerivativesMatchCentralDifferences) {
       calca(phase, x, p, t + ht, 0, context, up);
       calca(phase, x, p, t - ht, 0, context, down);
       for (int l = 0; l < r.n; ++l)
-        close(r.dT[static_cast<std::size_t>(l)], (rtlna(up, l, t + ht) - rtlna(down, l, t - ht)) / (2 * ht));
+        close(r.dT[static_cast<std::size_t>(l)],
+              (rtlna(up, l, t + ht) - rtlna(down, l, t - ht)) / (2 * ht));
       calca(phase, x, p + hp, t, 0, context, up);
       calca(phase, x, p - hp, t, 0, context, down);
       for (int l = 0; l < r.n; ++l)
@@ -206,7 +218,8 @@ TEST(Activities, NonIdealPartsObeyGibbsDuhem) {
         const AxEndMember& em = phase.endMembers[static_cast<std::size_t>(l)];
         Real ideal = 0;
         for (const TmfFactor& f : em.tmf)
-          ideal += kR * kT * f.powerValue * r.dsf[static_cast<std::size_t>(f.siteFraction)][static_cast<std::size_t>(v)] /
+          ideal += kR * kT * f.powerValue *
+                   r.dsf[static_cast<std::size_t>(f.siteFraction)][static_cast<std::size_t>(v)] /
                    r.sf[static_cast<std::size_t>(f.siteFraction)];
         Real dgamma = r.dx[static_cast<std::size_t>(l)][static_cast<std::size_t>(v)] - ideal;
         sum += r.p[static_cast<std::size_t>(l)] * dgamma;
@@ -251,7 +264,9 @@ TEST(Activities, AsymmetricWithUnitSizesIsSymmetric) {
       EXPECT_NEAR(a.dT[i], s.dT[i], 1e-16L) << name;
       EXPECT_NEAR(a.dP[i], s.dP[i], 1e-16L) << name;
       for (int v = 0; v < s.nv; ++v)
-        EXPECT_NEAR(a.dx[i][static_cast<std::size_t>(v)], s.dx[i][static_cast<std::size_t>(v)], 1e-13L) << name;
+        EXPECT_NEAR(a.dx[i][static_cast<std::size_t>(v)], s.dx[i][static_cast<std::size_t>(v)],
+                    1e-13L)
+            << name;
     }
   }
 }
@@ -295,7 +310,8 @@ TEST(Activities, ASiteFractionOfZeroIsFatalWhateverItsPower) {
   ActivityContext context{&demo.console.io, true};
   ActivityResult r;
   // opx's factors have power 1; x = 0 empties the Fe sites
-  Bombed fault = faultOf([&] { calca(demo.solution("opx"), std::vector<Real>{0}, kP, kT, 0, context, r); });
+  Bombed fault =
+      faultOf([&] { calca(demo.solution("opx"), std::vector<Real>{0}, kP, kT, 0, context, r); });
   EXPECT_EQ(fault.procedure, "calca");
   EXPECT_EQ(fault.message, "negative sf term");
   const std::string console = demo.console.text();

@@ -19,7 +19,8 @@
 namespace pf::testing {
 
 inline const std::string& demoAxText() {
-  static const std::string text = readWholeFile(std::string(PF_SOURCE_DIR) + "/examples/pf-demoax.txt");
+  static const std::string text =
+      readWholeFile(std::string(PF_SOURCE_DIR) + "/examples/pf-demoax.txt");
   return text;
 }
 

@@ -23,7 +23,8 @@ std::string with(std::string text, const std::string& from, const std::string& t
 }
 
 std::string withAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
   return text;
 }
@@ -83,7 +84,8 @@ TEST(AxFileFaults, TheFileAndItsPhases) {
       {"61 solutions", solutions(61), "setup phases", "too many ss phases"},
       {"activity above 1", "q 1.5\n", "setup phases", "activity for q not 0 > a\xB3 1"},
       {"activity 0", "q 0.0\n", "setup phases", "activity for q not 0 > a\xB3 1"},
-      {"activity 0/1", "q 0/1\n", "reading", "expecting a single (3); got: 0/1 - fixed activity for q"},
+      {"activity 0/1", "q 0/1\n", "reading",
+       "expecting a single (3); got: 0/1 - fixed activity for q"},
       {"one end-member, then nothing", "qz 1\n", "read",
        "unexpected end of input - name for end-member of qz"},
       {"no ds6 flag", with(kBinary, "ol 2 1", "ol 2"), "setup phases", "no ds6 flag for ol"},
@@ -102,8 +104,8 @@ TEST(AxFileFaults, TheFileAndItsPhases) {
 
 TEST(AxFileFaults, Variables) {
   AxRead batch;
-  Bombed fault =
-      faultOf([&] { batch.read(with(kBinary, "x(ol) 0.1", "x(ol) 0"), nullptr, true, nullptr, true); });
+  Bombed fault = faultOf(
+      [&] { batch.read(with(kBinary, "x(ol) 0.1", "x(ol) 0"), nullptr, true, nullptr, true); });
   EXPECT_EQ(fault.message, "guess = 0 in axfile excluded in batch mode - x(ol)");
   expectFaults({
       {"range upside down", with(kBinary, "x(ol) 0.1", "x(ol) 0.1 range 1 0"), "setup phases",
@@ -125,7 +127,8 @@ TEST(AxFileFaults, Expressions) {
   const std::string p = "p(fo) 1 1 1 1 -1 x(ol)";
   expectFaults({
       {"0 sxterms", with(kBinary, p, "p(fo) 0"), "setup phases", "too few sxterms - p(fo) in ol"},
-      {"25 sxterms", with(kBinary, p, "p(fo) 25"), "setup phases", "too many sxterms - p(fo) in ol"},
+      {"25 sxterms", with(kBinary, p, "p(fo) 25"), "setup phases",
+       "too many sxterms - p(fo) in ol"},
       {"0 xterms", with(kBinary, p, "p(fo) 1 0"), "setup phases", "too few x terms - p(fo) in ol"},
       {"4 xterms", with(kBinary, p, "p(fo) 1 4"), "setup phases", "too many x terms - p(fo) in ol"},
       {"-1 terms", with(kBinary, p, "p(fo) 1 1 1 -1"), "setup phases",
@@ -149,8 +152,10 @@ TEST(AxFileFaults, Expressions) {
 TEST(AxFileFaults, EndMembers) {
   const std::string fo = "fo 1 1 xMg 2 check 0";
   expectFaults({
-      {"no factors", with(kBinary, fo, "fo 1 0"), "setup phases", "too few terms in tmf for fo in ol"},
-      {"9 factors", with(kBinary, fo, "fo 1 9"), "setup phases", "too many terms in tmf for fo in ol"},
+      {"no factors", with(kBinary, fo, "fo 1 0"), "setup phases",
+       "too few terms in tmf for fo in ol"},
+      {"9 factors", with(kBinary, fo, "fo 1 9"), "setup phases",
+       "too many terms in tmf for fo in ol"},
       {"number for a site fraction", with(kBinary, fo, "fo 1 1 3 2"), "reading",
        "3 not a name for 1st sf term in tmf for fo in ol"},
       {"unknown site fraction", with(kBinary, fo, "fo 1 1 xCa 2"), "reading",
@@ -160,8 +165,10 @@ TEST(AxFileFaults, EndMembers) {
        "foo not a dataset end-member - end-member name in ol"},
       {"DQF before make", with(kBinary, fo, fo + " DQF 1 0 0"), "reading",
        "need to \"make\" end-member before DQF-ing it (now) - fo in ol"},
-      {"make of none", with(kBinary, fo, fo + " make 0"), "reading", "too  few end-members to construct fo"},
-      {"make of 7", with(kBinary, fo, fo + " make 7"), "reading", "too  many end-members to construct fo"},
+      {"make of none", with(kBinary, fo, fo + " make 0"), "reading",
+       "too  few end-members to construct fo"},
+      {"make of 7", with(kBinary, fo, fo + " make 7"), "reading",
+       "too  many end-members to construct fo"},
       {"make of an unknown", with(kBinary, fo, fo + " make 1 foo 1"), "reading",
        "foo not a dataset end-member - names of end-members to construct fo in ol"},
       {"check of a real", with(kBinary, fo, "fo 1 1 xMg 2 check x"), "reading",
@@ -187,14 +194,18 @@ TEST(AxFileFaults, PurePhases) {
 TEST(AxFileFaults, ChargedSpecies) {
   static const Dataset ions = ionDataset();
   expectFaults({
-      {"charged end-member", "H+\n", "setup phases", "charged species not allowed as end-members - H+", &ions},
+      {"charged end-member", "H+\n", "setup phases",
+       "charged species not allowed as end-members - H+", &ions},
       {"three species", "x make 3 H+ 1 Cl- 1 q 1\n", "setup phases",
        "must be just 2 charged species in a compound - x", &ions},
       {"one uncharged", "x make 2 H+ 1 q 1\n", "setup phases",
        "all species in a compound must be charged - x", &ions},
-      {"not mean form", "x make 2 H+ 1 Cl- 2\n", "setup phases", "compound not in mean form - x", &ions},
-      {"not balanced", "x make 2 Ca++ 1 Cl- 1\n", "setup phases", "compound not charged-balanced - x", &ions},
-      {"two cations", "x make 2 H+ 1 Na+ 1\n", "setup phases", "compound not charged-balanced - x", &ions},
+      {"not mean form", "x make 2 H+ 1 Cl- 2\n", "setup phases", "compound not in mean form - x",
+       &ions},
+      {"not balanced", "x make 2 Ca++ 1 Cl- 1\n", "setup phases",
+       "compound not charged-balanced - x", &ions},
+      {"two cations", "x make 2 H+ 1 Na+ 1\n", "setup phases", "compound not charged-balanced - x",
+       &ions},
   });
   AxRead ok;
   ok.read("hcl make 2 H+ 1/2 Cl- 1/2\n", nullptr, true, &ions);
@@ -248,15 +259,20 @@ TEST(AxFileFaults, ScriptAdjustments) {
     }
     return s;
   }();
-  const char* suffixes[] = {" (1)", " (2a)", " (2b)", " (3)", ": bad abc code (1)", ": bad abc code (2)",
+  const char* suffixes[] = {" (1)",
+                            " (2a)",
+                            " (2b)",
+                            " (3)",
+                            ": bad abc code (1)",
+                            ": bad abc code (2)",
                             ": bad abc code (3)"};
   std::vector<Case> cases;
   for (std::size_t k = 0; k < scripts.size(); ++k) {
     const char* kind = k < 7 ? "mc" : "nudge";
     const ParameterChange& change = k < 7 ? scripts[k].mc.items[0] : scripts[k].nudge[0];
     cases.push_back({std::string(kind) + suffixes[k % 7], text, "setupphases",
-                     std::string("finding kp in ") + kind + suffixes[k % 7] + " - " + change.phase + " " +
-                         change.parameter,
+                     std::string("finding kp in ") + kind + suffixes[k % 7] + " - " + change.phase +
+                         " " + change.parameter,
                      nullptr, &scripts[k]});
   }
   static const ScriptSettings tooMany = [] {
@@ -283,11 +299,14 @@ TEST(AxFileFaults, ScriptAdjustments) {
       "p(gr) 1 1 0 1 1 z(g)  ideal  3  xMg 1 1 1 2 -1 x(g) -1 z(g)  xFe 1 1 0 1 1 x(g)  "
       "xCa 1 1 0 1 1 z(g)  py 1 1 xMg 3  alm 1 1 xFe 3  gr 1 1 xCa 3\n";
   cases.push_back({"xyzguess unknown", ranged, "setupphases",
-                   "xyzguess names don't match: \"x(opx)\" is no variable of the a-x file", nullptr, &unknown});
-  cases.push_back({"xyzguess small", ranged, "setupphases", "guess too small for x(ol) in ol", nullptr, &small});
-  cases.push_back({"xyzguess large", ranged, "setupphases", "guess too large for x(ol) in ol", nullptr, &large});
-  cases.push_back({"xyzguess partial", ternary, "setupphases", "xyzguess: wrong no of vars - 1 of 2 in g",
-                   nullptr, &partial});
+                   "xyzguess names don't match: \"x(opx)\" is no variable of the a-x file", nullptr,
+                   &unknown});
+  cases.push_back({"xyzguess small", ranged, "setupphases", "guess too small for x(ol) in ol",
+                   nullptr, &small});
+  cases.push_back({"xyzguess large", ranged, "setupphases", "guess too large for x(ol) in ol",
+                   nullptr, &large});
+  cases.push_back({"xyzguess partial", ternary, "setupphases",
+                   "xyzguess: wrong no of vars - 1 of 2 in g", nullptr, &partial});
   expectFaults(cases);
 }
 
@@ -301,32 +320,35 @@ TEST(AxFileFaults, CompletionChecks) {
       "fluid 2 1  x(fluid) 0.3  p(H2O) 1 1 1 1 -1 x(fluid)  p(CO2) 1 1 0 1 1 x(fluid)  ideal  2  "
       "xw 1 1 1 1 -1 x(fluid)  xc 1 1 0 1 1 x(fluid)  H2O 1 1 xw 1  CO2 1 1 xc 1\n";
   const std::string aq =
-      "aq 2 1  x(aq) 0.3  p(H2O) 1 1 1 1 -1 x(aq)  p(CO2) 1 1 0 1 1 x(aq)  sf  W(H2O,CO2) 0 0 0  2  "
+      "aq 2 1  x(aq) 0.3  p(H2O) 1 1 1 1 -1 x(aq)  p(CO2) 1 1 0 1 1 x(aq)  sf  W(H2O,CO2) 0 0 0  2 "
+      " "
       "xw 1 1 1 1 -1 x(aq)  xc 1 1 0 1 1 x(aq)  H2O 1 1 xw 1  CO2 1 1 xc 1\n";
-  const std::string aqSwap = with(with(with(aq, "H2O 1 1 xw 1  CO2 1 1 xc 1", "CO2 1 1 xw 1  H2O 1 1 xc 1"),
-                                       "p(H2O) 1", "p(CO2) 1"),
-                                  "p(CO2) 1 1 0", "p(H2O) 1 1 0");
+  const std::string aqSwap =
+      with(with(with(aq, "H2O 1 1 xw 1  CO2 1 1 xc 1", "CO2 1 1 xw 1  H2O 1 1 xc 1"), "p(H2O) 1",
+                "p(CO2) 1"),
+           "p(CO2) 1 1 0", "p(H2O) 1 1 0");
   expectFaults({
       {"contraction", wrongSize, "setupphases", "contraction wrong size"},
-      {"fluid species", with(with(fluid, "CO2 1 1 xc 1", "q 1 1 xc 1"), "p(CO2)", "p(q)"), "setupphases",
-       "end-member name in fluid not recognised - q in fluid"},
-      {"O2 fluid", with(with(fluid, "CO2 1 1 xc 1", "O2 1 1 xc 1"), "p(CO2)", "p(O2)"), "setupphases",
-       "O2 not implemented in fluid coding - fluid"},
+      {"fluid species", with(with(fluid, "CO2 1 1 xc 1", "q 1 1 xc 1"), "p(CO2)", "p(q)"),
+       "setupphases", "end-member name in fluid not recognised - q in fluid"},
+      {"O2 fluid", with(with(fluid, "CO2 1 1 xc 1", "O2 1 1 xc 1"), "p(CO2)", "p(O2)"),
+       "setupphases", "O2 not implemented in fluid coding - fluid"},
       {"methane in aq", withAll(aq, "CO2", "CH4"), "setupphases",
        "fluid name in aq not just H2O and CO2 - CH4 in aq"},
-      {"aq without water first", aqSwap, "setupphases", "1st H2O-CO2 aq end-member must be \"H2O\" - aq"},
+      {"aq without water first", aqSwap, "setupphases",
+       "1st H2O-CO2 aq end-member must be \"H2O\" - aq"},
       {"W(H2O,CO2) given", with(aq, "W(H2O,CO2) 0 0 0", "W(H2O,CO2) 1 0 0"), "setupphases",
        "set W(H2O-CO2) = 0 (its value is then hard-wired) - aq"},
-      {"water in a mineral", withAll(kBinary, "fa", "H2O"),
-       "setupphases", "H2O not in fluid/aq - ol"},
+      {"water in a mineral", withAll(kBinary, "fa", "H2O"), "setupphases",
+       "H2O not in fluid/aq - ol"},
       {"negative starting site fraction", with(kBinary, "x(ol) 0.1", "x(ol) 1.5"), "setupphases",
        "inconsistent initial guesses - ol"},
       {"ideal term 0 at a check", with(kBinary, "check 1", "check 0"), "setupphases",
        "ideal mixing term = 0 for fa in ol (check coding wrong?)"},
       {"ideal term not 1", with(kBinary, "fo 1 1 xMg 2", "fo 2 1 xMg 2"), "setupphases",
        " ideal mixing terms not equal to 1 for pure end-members (also check coding OK?)"},
-      {"proportion not 1", with(kBinary, "p(fa) 1 1 0 1 1 x(ol)", "p(fa) 1 1 0 1 1/2 x(ol)"), "setupphases",
-       "proportions not equal to 1 for pure end-members (also check coding OK?)"},
+      {"proportion not 1", with(kBinary, "p(fa) 1 1 0 1 1 x(ol)", "p(fa) 1 1 0 1 1/2 x(ol)"),
+       "setupphases", "proportions not equal to 1 for pure end-members (also check coding OK?)"},
   });
 }
 
@@ -335,7 +357,8 @@ TEST(AxFileFaults, TheCO2OfAnAqueousPhaseComesSecond) {
       "aq 3 1  x(aq) 0.3  y(aq) 0.2  p(H2O) 1 1 1 2 -1 x(aq) -1 y(aq)  p(q) 1 1 0 1 1 x(aq)  "
       "p(CO2) 1 1 0 1 1 y(aq)  ideal  3  xw 1 1 1 2 -1 x(aq) -1 y(aq)  xq 1 1 0 1 1 x(aq)  "
       "xc 1 1 0 1 1 y(aq)  H2O 1 1 xw 1  q 1 1 xq 1  CO2 1 1 xc 1\n";
-  expectFaults({{"CO2 third", aq3, "setupphases", "2nd H2O-CO2 aq end-member must be \"CO2\" - aq"}});
+  expectFaults(
+      {{"CO2 third", aq3, "setupphases", "2nd H2O-CO2 aq end-member must be \"CO2\" - aq"}});
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Reading the a-x file: what the tables hold after good texts, the one
 // question the reading asks, the script's adjustments, and bad input that
 // must end in the fatal report and nothing else.
+#include "calc/ax/axfile.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "calc/ax/axfile.h"
 #include "calc/ax/order.h"
 #include "tests/calc/ax/ax_fixture.h"
 
@@ -20,7 +21,8 @@ const std::string kBinary =
     "2  xMg 1 1 1 1 -1 x(ol)  xFe 1 1 0 1 1 x(ol)  fo 1 1 xMg 2 check 0  fa 1 1 xFe 2 check 1\n";
 
 std::string replacedAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
   return text;
 }
@@ -51,12 +53,13 @@ std::string wideSolution(int n) {
     t << "\n";
   };
   rest("p(" + em[0] + ")");
-  for (int k = 1; k < n; ++k) t << "p(" << em[static_cast<std::size_t>(k)] << ") 1 1 0 1 1 x" << k << "(big)\n";
+  for (int k = 1; k < n; ++k)
+    t << "p(" << em[static_cast<std::size_t>(k)] << ") 1 1 0 1 1 x" << k << "(big)\n";
   t << "sf\n";
   for (int i = 0; i < n; ++i)
     for (int j = i + 1; j < n; ++j)
-      t << "W(" << em[static_cast<std::size_t>(i)] << "," << em[static_cast<std::size_t>(j)] << ") " << i + j
-        << " 0 0\n";
+      t << "W(" << em[static_cast<std::size_t>(i)] << "," << em[static_cast<std::size_t>(j)] << ") "
+        << i + j << " 0 0\n";
   t << n << "\n";
   rest("s0");
   for (int k = 1; k < n; ++k) t << "s" << k << " 1 1 0 1 1 x" << k << "(big)\n";
@@ -117,8 +120,9 @@ TEST(AxFile, TheDemoFileFillsTheTables) {
 
 TEST(AxFile, PurePhasesAndTheirActivities) {
   AxRead read;
-  read.read("ky sill\n q 0.5 0.05\n coe 0.25 % a comment after an item\n and 0.7 0\n"
-            "jd 1/2\n wo\n* everything after this is ignored\n arag\n");
+  read.read(
+      "ky sill\n q 0.5 0.05\n coe 0.25 % a comment after an item\n and 0.7 0\n"
+      "jd 1/2\n wo\n* everything after this is ignored\n arag\n");
   const PhaseTables& t = read.tables;
   ASSERT_EQ(t.pureCount(), 7);
   EXPECT_EQ(t.pures[0].activity, 1);
@@ -200,11 +204,13 @@ TEST(AxFile, VariablesAndTheirOptions) {
   AxRead read;
   const std::string ordered =
       "od 3 1  x(od) 0.3 sd 2  Q(od) 0.1 range -1 1  "
-      "p(fo) 1 1 1 2 -1 x(od) -1/2 Q(od)  p(fa) 1 1 0 2 1 x(od) -1/2 Q(od)  p(fm) 1 1 0 1 1 Q(od)  ideal  4  "
+      "p(fo) 1 1 1 2 -1 x(od) -1/2 Q(od)  p(fa) 1 1 0 2 1 x(od) -1/2 Q(od)  p(fm) 1 1 0 1 1 Q(od)  "
+      "ideal  4  "
       "xMgA 1 1 1 2 -1 x(od) -1/2 Q(od)  xFeA 1 1 0 2 1 x(od) 1/2 Q(od)  "
       "xMgB 1 1 1 2 -1 x(od) 1/2 Q(od)  xFeB 1 1 0 2 1 x(od) -1/2 Q(od)  "
       "fo 1 2 xMgA 1 xMgB 1  fa 1 2 xFeA 1 xFeB 1  fm 1 2 xFeA 1 xMgB 1 make 2 fo 1/2 fa 1/2\n";
-  read.read(ordered + replaced(replacedAll(kBinary, "x(ol)", "N(ol)"), "N(ol) 0.1", "N(ol) 0.1 sd 0.02"));
+  read.read(ordered +
+            replaced(replacedAll(kBinary, "x(ol)", "N(ol)"), "N(ol) 0.1", "N(ol) 0.1 sd 0.02"));
   const SolutionPhase& od = read.solution("od");
   EXPECT_EQ(od.variables[0].sd, 0);  // an uncertainty past 1 is dropped
   EXPECT_FALSE(od.variables[0].order);
@@ -227,7 +233,8 @@ TEST(AxFile, LargestSolutionIsAccepted) {
   EXPECT_EQ(big.interactions[104].j, 14);
   // fourteen site fractions of one variable each, but room for eight limits
   EXPECT_EQ(big.limits.size(), 8u);
-  EXPECT_NE(read.console.text().find("insufficient space to store variable limits..."), std::string::npos);
+  EXPECT_NE(read.console.text().find("insufficient space to store variable limits..."),
+            std::string::npos);
 }
 
 TEST(AxFile, AGuessOfZeroContractsTheSolution) {
@@ -254,7 +261,8 @@ TEST(AxFile, AGuessOfZeroContractsTheSolution) {
   EXPECT_EQ(g.interactions[2].i, 1);
   EXPECT_EQ(g.interactions[2].j, 2);
   // p(py) keeps its factor (1 - z): at x = 0.6, z = 0.2 it is 0.4 * 0.8
-  EXPECT_NEAR(expressionValue(g.proportions[0].value, std::vector<Real>{0.6L, 0.2L}), 0.32L, 1e-18L);
+  EXPECT_NEAR(expressionValue(g.proportions[0].value, std::vector<Real>{0.6L, 0.2L}), 0.32L,
+              1e-18L);
   EXPECT_EQ(g.endMembers[1].check, (std::vector<int>{1, 0}));
 }
 
@@ -346,7 +354,8 @@ void readsOrStops(const std::string& text, const std::string& label) {
 
 std::string joined(const std::vector<std::string>& tokens, std::size_t count) {
   std::string text;
-  for (std::size_t k = 0; k < count && k < tokens.size(); ++k) text += tokens[k] + (k % 12 == 11 ? "\n" : " ");
+  for (std::size_t k = 0; k < count && k < tokens.size(); ++k)
+    text += tokens[k] + (k % 12 == 11 ? "\n" : " ");
   return text;
 }
 
@@ -359,11 +368,13 @@ TEST(AxFile, TruncatedAtEveryItem) {
 
 TEST(AxFile, AWrongTokenAtEveryItem) {
   const std::vector<std::string> tokens = demoTokens();
-  for (const char* bad : {"abc", "-3", "2.5", "0", "32767", "1e400", "a-name-much-too-long-to-keep"}) {
+  for (const char* bad :
+       {"abc", "-3", "2.5", "0", "32767", "1e400", "a-name-much-too-long-to-keep"}) {
     for (std::size_t k = 0; k < tokens.size(); ++k) {
       std::vector<std::string> changed = tokens;
       changed[k] = bad;
-      readsOrStops(joined(changed, changed.size()), std::string(bad) + " at token " + std::to_string(k));
+      readsOrStops(joined(changed, changed.size()),
+                   std::string(bad) + " at token " + std::to_string(k));
     }
   }
 }
@@ -372,7 +383,8 @@ TEST(AxFile, RegressionReading) {
   AxRead read;
   std::istringstream ordered(
       "od 3  x(od) 0.3  Q(od) 2  "
-      "p(fo) 1 1 1 2 -1 x(od) -1/2 Q(od)  p(fa) 1 1 0 2 1 x(od) -1/2 Q(od)  p(fm) 1 1 0 1 1 Q(od)  ideal  4  "
+      "p(fo) 1 1 1 2 -1 x(od) -1/2 Q(od)  p(fa) 1 1 0 2 1 x(od) -1/2 Q(od)  p(fm) 1 1 0 1 1 Q(od)  "
+      "ideal  4  "
       "xMgA 1 1 1 2 -1 x(od) -1/2 Q(od)  xFeA 1 1 0 2 1 x(od) 1/2 Q(od)  "
       "xMgB 1 1 1 2 -1 x(od) 1/2 Q(od)  xFeB 1 1 0 2 1 x(od) -1/2 Q(od)  "
       "fo 1 2 xMgA 1 xMgB 1  fa 1 2 xFeA 1 xFeB 1  fm 1 2 xFeA 1 xMgB 1 make 2 fo 1/2 fa 1/2\n");

@@ -52,8 +52,10 @@ TEST(FluidPhases, PairTableIsSymmetricAndKeyedByName) {
 TEST(AqueousPhases, SoluteTermVanishesAtInfiniteDilution) {
   AxRead read;
   read.read(
-      "aq 2 1  x(aq) 0.2  p(H2O) 1 1 1 1 -1 x(aq)  p(q) 1 1 0 1 1 x(aq)  asf  W(H2O,q) 12 -0.003 0.05  "
-      "a(H2O) 1 0 0  a(q) 1.7 0 0.01  2  xw 1 1 1 1 -1 x(aq)  xs 1 1 0 1 1 x(aq)  H2O 1 1 xw 1  q 1 1 xs 1\n");
+      "aq 2 1  x(aq) 0.2  p(H2O) 1 1 1 1 -1 x(aq)  p(q) 1 1 0 1 1 x(aq)  asf  W(H2O,q) 12 -0.003 "
+      "0.05  "
+      "a(H2O) 1 0 0  a(q) 1.7 0 0.01  2  xw 1 1 1 1 -1 x(aq)  xs 1 1 0 1 1 x(aq)  H2O 1 1 xw 1  q "
+      "1 1 xs 1\n");
   SolutionPhase& aq = read.solution("aq");
   aq.endMembers[1].aqueousSolute = true;  // as a dataset record with an aqueous term makes it
   ActivityContext context{&read.console.io, true};
@@ -80,29 +82,39 @@ TEST(AqueousPhases, SoluteTermVanishesAtInfiniteDilution) {
 TEST(PhasePrintOut, HeadingsAndValues) {
   AxRead& demo = demoAx();
   Console out;
-  printphases(out.io, demo.tables, 5, 873, kToConsole, false, ActivityContext{&demo.console.io, true});
+  printphases(out.io, demo.tables, 5, 873, kToConsole, false,
+              ActivityContext{&demo.console.io, true});
   const std::string text = out.text();
   const std::string rule(60, '-');
-  EXPECT_NE(text.find(rule + "\nol\nstarting guesses\n       x(ol)\n    0.100000\nsite fractions\n"),
+  EXPECT_NE(
+      text.find(rule + "\nol\nstarting guesses\n       x(ol)\n    0.100000\nsite fractions\n"),
+      std::string::npos);
+  EXPECT_NE(text.find("activities\n          fo          fa\n    0.820730   0.0290371\n"),
             std::string::npos);
-  EXPECT_NE(text.find("activities\n          fo          fa\n    0.820730   0.0290371\n"), std::string::npos);
-  EXPECT_NE(text.find("ideal mixing activities\n          fo          fa\n    0.810000   0.0100000\n"),
+  EXPECT_NE(
+      text.find("ideal mixing activities\n          fo          fa\n    0.810000   0.0100000\n"),
+      std::string::npos);
+  EXPECT_NE(text.find("non-ideality by symmetric formalism\n  W(fo,fa) =     9.55240\n"),
             std::string::npos);
-  EXPECT_NE(text.find("non-ideality by symmetric formalism\n  W(fo,fa) =     9.55240\n"), std::string::npos);
-  EXPECT_NE(text.find("non-ideality by van laar\n  W(ab,an) =     18.3485\n  v(ab) =     3.33207\n"),
+  EXPECT_NE(
+      text.find("non-ideality by van laar\n  W(ab,an) =     18.3485\n  v(ab) =     3.33207\n"),
+      std::string::npos);
+  EXPECT_NE(text.find("activities\n         H2O         CO2\n    0.803705    0.440895\n"),
             std::string::npos);
-  EXPECT_NE(text.find("activities\n         H2O         CO2\n    0.803705    0.440895\n"), std::string::npos);
   EXPECT_NE(text.find(rule + "\nsingle end-member phase: ky\n" + rule), std::string::npos);
   EXPECT_NE(text.find("single end-member phase: fodqf\n  made from 1.00000 fo\n"
                       "  DQF increments: 1.00000 + 0T + 0P\n"),
             std::string::npos);
 
   Console wide;
-  printsolution(wide.io, demo.solution("g"), 5, 873, kToConsole, true, ActivityContext{&demo.console.io, true});
-  EXPECT_NE(wide.text().find("formalism\n                                   W           H           S           V\n"
-                             "  W(py,alm)                  4.74300     4.21800           0    0.105000\n"
-                             "  W(py,gr)                   32.5787     47.1915   0.0173400    0.105000\n"),
-            std::string::npos);
+  printsolution(wide.io, demo.solution("g"), 5, 873, kToConsole, true,
+                ActivityContext{&demo.console.io, true});
+  EXPECT_NE(
+      wide.text().find(
+          "formalism\n                                   W           H           S           V\n"
+          "  W(py,alm)                  4.74300     4.21800           0    0.105000\n"
+          "  W(py,gr)                   32.5787     47.1915   0.0173400    0.105000\n"),
+      std::string::npos);
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // The data end-members use inside their phases: made end-members, the
 // Landau ordering frozen in at 298.15 K, DQF and the order switches.
+#include "calc/ax/made_endmembers.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "calc/ax/made_endmembers.h"
 #include "calc/thermo/gibbs.h"
 #include "tests/calc/ax/ax_fixture.h"
 
@@ -42,20 +43,23 @@ TEST(MadeEndMembers, SumsOfTheConstituents) {
   const EndMember& fo = demoRecord("fo");
   const EndMember& fa = demoRecord("fa");
   for (int slot = kEnthalpy; slot <= kCpd; ++slot)
-    EXPECT_NEAR(fm.slot[static_cast<std::size_t>(slot)],
-                (fo.slot[static_cast<std::size_t>(slot)] + fa.slot[static_cast<std::size_t>(slot)]) / 2, 1e-15L)
+    EXPECT_NEAR(
+        fm.slot[static_cast<std::size_t>(slot)],
+        (fo.slot[static_cast<std::size_t>(slot)] + fa.slot[static_cast<std::size_t>(slot)]) / 2,
+        1e-15L)
         << slot;
   auto amounts = elementAmounts(fm);
-  EXPECT_EQ(amounts[5], 1);  // Mg
-  EXPECT_EQ(amounts[4], 1);  // Fe
-  EXPECT_EQ(amounts[1], 1);  // Si
+  EXPECT_EQ(amounts[5], 1);   // Mg
+  EXPECT_EQ(amounts[4], 1);   // Fe
+  EXPECT_EQ(amounts[1], 1);   // Si
   EXPECT_EQ(amounts[10], 4);  // O
   // the bulk modulus of the made volume keeps its reference compressibility
   Real v = fm.slot[kVolume];
   Real compliance = (fo.slot[kVolume] / fo.slot[kKappa0] + fa.slot[kVolume] / fa.slot[kKappa0]) / 2;
   EXPECT_NEAR(fm.slot[kKappa0], v / compliance, 1e-12L);
   EXPECT_NEAR(fm.slot[kAlpha0],
-              (fo.slot[kVolume] * fo.slot[kAlpha0] + fa.slot[kVolume] * fa.slot[kAlpha0]) / 2 / v, 1e-20L);
+              (fo.slot[kVolume] * fo.slot[kAlpha0] + fa.slot[kVolume] * fa.slot[kAlpha0]) / 2 / v,
+              1e-20L);
   EXPECT_EQ(fm.slot[kLandauT], 0);
   EXPECT_EQ(fm.slot[kSmax], -1);
 
@@ -64,16 +68,17 @@ TEST(MadeEndMembers, SumsOfTheConstituents) {
   const EndMember& q = demoRecord("q");
   Real tc = q.slot[kLandauT];
   Real order = std::sqrt(1 - 298.15L / tc);
-  Real h = demoRecord("ky").slot[kEnthalpy] - q.slot[kEnthalpy] + demoRecord("sill").slot[kEnthalpy] / 3 -
+  Real h = demoRecord("ky").slot[kEnthalpy] - q.slot[kEnthalpy] +
+           demoRecord("sill").slot[kEnthalpy] / 3 -
            q.slot[kSmax] * tc * order * (1 - order * order / 3);
   EXPECT_NEAR(kq.slot[kEnthalpy], h, 1e-12L);
   EXPECT_NEAR(kq.slot[kEntropy],
-              demoRecord("ky").slot[kEntropy] - q.slot[kEntropy] + demoRecord("sill").slot[kEntropy] / 3 -
-                  q.slot[kSmax] * order,
+              demoRecord("ky").slot[kEntropy] - q.slot[kEntropy] +
+                  demoRecord("sill").slot[kEntropy] / 3 - q.slot[kSmax] * order,
               1e-15L);
   EXPECT_NEAR(kq.slot[kVolume],
-              demoRecord("ky").slot[kVolume] - q.slot[kVolume] + demoRecord("sill").slot[kVolume] / 3 -
-                  q.slot[kVmax] * order,
+              demoRecord("ky").slot[kVolume] - q.slot[kVolume] +
+                  demoRecord("sill").slot[kVolume] / 3 - q.slot[kVmax] * order,
               1e-15L);
   // sill's Bragg-Williams ordering does not survive a combination
   EXPECT_EQ(kq.slot[kSfn], 0);
@@ -86,7 +91,8 @@ TEST(MadeEndMembers, ACopyOfOneEndMemberBehavesLikeIt) {
   for (const char* name : {"fo", "sill"}) {
     const EndMember& copy = read.tables.pures[std::string(name) == "fo" ? 0 : 1].record;
     for (Real t : {500.0L, 873.0L, 1150.0L})
-      for (Real p : {0.001L, 8.0L, 21.5L}) EXPECT_NEAR(g(copy, p, t), g(demoRecord(name), p, t), 1e-9L) << name;
+      for (Real p : {0.001L, 8.0L, 21.5L})
+        EXPECT_NEAR(g(copy, p, t), g(demoRecord(name), p, t), 1e-9L) << name;
   }
 }
 
@@ -117,7 +123,8 @@ TEST(MadeEndMembers, OrderSwitches) {
   EXPECT_EQ(q.slot[kVmax], -1);
   EXPECT_EQ(landauTerm(read.console.io, q, 5, 873, 5), 0);
   const EndMember& sill = read.tables.pures[1].record;
-  for (int slot = kSfdh; slot <= kSffac; ++slot) EXPECT_EQ(sill.slot[static_cast<std::size_t>(slot)], 0);
+  for (int slot = kSfdh; slot <= kSffac; ++slot)
+    EXPECT_EQ(sill.slot[static_cast<std::size_t>(slot)], 0);
   EXPECT_EQ(braggWilliamsTerm(sill, 5, 873), 0);
   EXPECT_NE(braggWilliamsTerm(demoRecord("sill"), 5, 873), 0);
 }
@@ -137,8 +144,10 @@ TEST(MadeEndMembers, NamesTheDatasetMustProvide) {
 TEST(MadeEndMembers, MadeEndMembersOfSolutionsAreMarked) {
   AxRead read;
   read.read(
-      "od 3 1  x(od) 0.3  Q(od) 0.1  p(fo) 1 1 1 2 -1 x(od) -1/2 Q(od)  p(fa) 1 1 0 2 1 x(od) -1/2 Q(od)  "
-      "p(fm) 1 1 0 1 1 Q(od)  ideal  4  xMgA 1 1 1 2 -1 x(od) -1/2 Q(od)  xFeA 1 1 0 2 1 x(od) 1/2 Q(od)  "
+      "od 3 1  x(od) 0.3  Q(od) 0.1  p(fo) 1 1 1 2 -1 x(od) -1/2 Q(od)  p(fa) 1 1 0 2 1 x(od) -1/2 "
+      "Q(od)  "
+      "p(fm) 1 1 0 1 1 Q(od)  ideal  4  xMgA 1 1 1 2 -1 x(od) -1/2 Q(od)  xFeA 1 1 0 2 1 x(od) 1/2 "
+      "Q(od)  "
       "xMgB 1 1 1 2 -1 x(od) 1/2 Q(od)  xFeB 1 1 0 2 1 x(od) -1/2 Q(od)  "
       "fo 1 2 xMgA 1 xMgB 1  fa 1 2 xFeA 1 xFeB 1  fm 1 2 xFeA 1 xMgB 1 make 2 fo 1/2 fa 1/2\n");
   read.attachRecords();

@@ -1,12 +1,13 @@
 // The state of order: a two-site Fe-Mg model whose ordered end-member fm is
 // made from fo and fa with a stabilising DQF.
+#include "calc/ax/order.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "calc/ax/order.h"
 #include "tests/calc/ax/ax_fixture.h"
 
 namespace pf::testing {
@@ -16,7 +17,8 @@ namespace {
 std::string orderModel(const std::string& guesses, const std::string& dqf,
                        const std::string& make = "make 2 fo 1/2 fa 1/2") {
   return "od 3 1  " + guesses +
-         "  p(fo) 1 1 1 2 -1 x(od) -1/2 Q(od)  p(fa) 1 1 0 2 1 x(od) -1/2 Q(od)  p(fm) 1 1 0 1 1 Q(od)  "
+         "  p(fo) 1 1 1 2 -1 x(od) -1/2 Q(od)  p(fa) 1 1 0 2 1 x(od) -1/2 Q(od)  p(fm) 1 1 0 1 1 "
+         "Q(od)  "
          "ideal  4  xMgA 1 1 1 2 -1 x(od) -1/2 Q(od)  xFeA 1 1 0 2 1 x(od) 1/2 Q(od)  "
          "xMgB 1 1 1 2 -1 x(od) 1/2 Q(od)  xFeB 1 1 0 2 1 x(od) -1/2 Q(od)  "
          "fo 1 2 xMgA 1 xMgB 1  fa 1 2 xFeA 1 xFeB 1  fm 1 2 xFeA 1 xMgB 1 " +
@@ -36,7 +38,8 @@ OrderSettings settings(Io& io) {
 Real orderAffinity(Io& io, const SolutionPhase& od, Real p, Real t, const OrderSettings& s) {
   Real x = od.variables[0].guess, q = od.variables[1].guess;
   Real feA = x + q / 2, feB = x - q / 2, mgA = 1 - feA, mgB = 1 - feB;
-  Real g = 2 * gem(io, od.endMembers[2].record, p, t, s.gibbs) - gem(io, od.endMembers[0].record, p, t, s.gibbs) -
+  Real g = 2 * gem(io, od.endMembers[2].record, p, t, s.gibbs) -
+           gem(io, od.endMembers[0].record, p, t, s.gibbs) -
            gem(io, od.endMembers[1].record, p, t, s.gibbs);
   return g + kR * t * std::log(feA * mgB / (mgA * feB));
 }
@@ -95,9 +98,8 @@ TEST(Order, TheOrderedEndMemberMustReactWithTheOthers) {
   read.read(orderModel("x(od) 0.3  Q(od) 0.1", "", "make 1 q 1"));
   read.attachRecords();
   EXPECT_TRUE(phaseReactions(read.solution("od")).empty());
-  Bombed fault = faultOf([&] {
-    calcq(read.console.io, read.solution("od"), 5, 873, settings(read.console.io));
-  });
+  Bombed fault = faultOf(
+      [&] { calcq(read.console.io, read.solution("od"), 5, 873, settings(read.console.io)); });
   EXPECT_EQ(fault.message, "no of reactions not equal to no of Qs");
 }
 
@@ -105,7 +107,8 @@ TEST(Order, WichmannHillSequence) {
   // AS 183 from seeds 1, 10000, 3000: the first value worked out by hand
   WichmannHill random;
   Real first = random.next();
-  Real expected = 171.0L / 30269 + (172.0L * 10000 - 30307 * 56) / 30307 + (170.0L * 3000 - 30323 * 16) / 30323;
+  Real expected =
+      171.0L / 30269 + (172.0L * 10000 - 30307 * 56) / 30307 + (170.0L * 3000 - 30323 * 16) / 30323;
   expected -= std::floor(expected);
   EXPECT_NEAR(first, expected, 1e-18L);
   for (int k = 0; k < 1000; ++k) {

@@ -14,7 +14,8 @@ struct Session : Console {
   explicit Session(const std::string& answers = "") : Console(answers) {
     files.contents["pf-ds6.txt"] =
         "1\n\n5\nq 1 1 1 10 2 0\n-910.72 0.04143 2.269\n"
-        "0.0929 -0.000000642 -714.9 -0.7161 0 730 6 -0.0082\n1 847 0.00495 0.1188\n0\n0.0654\n\ntiny\n";
+        "0.0929 -0.000000642 -714.9 -0.7161 0 730 6 -0.0082\n1 847 0.00495 "
+        "0.1188\n0\n0.0654\n\ntiny\n";
     files.contents["pf-ax.txt"] = "q\n";
   }
   int go() { return runCalculator(io); }

@@ -14,7 +14,8 @@ using testing::Dialogue;
 const std::string kTinyDataset =
     "2\n\n5\nq 1 1 1 10 2 0\n-910.72 0.04143 2.269\n"
     "0.0929 -0.000000642 -714.9 -0.7161 0 730 6 -0.0082\n1 847 0.00495 0.1188\n"
-    "coe 1 1 1 10 2 0\n-907 0.0396 2.064\n0.1078 -0.000003279 -190.3 -1.0416 0.0000123 979 4.19 -0.0043\n0\n"
+    "coe 1 1 1 10 2 0\n-907 0.0396 2.064\n0.1078 -0.000003279 -190.3 -1.0416 0.0000123 979 4.19 "
+    "-0.0043\n0\n"
     "0\n0.0654 0.0654\n0.0667\n\ntwo silica polymorphs\n";
 
 struct Pass {
@@ -42,8 +43,10 @@ TEST(PassPrologue, DatasetThenScriptThenAxFile) {
   ASSERT_EQ(p.run.phases.pureCount(), 2);
   EXPECT_EQ(p.run.phases.pures[1].name, "coe");
   const std::string log = p.d.log();
-  EXPECT_NE(log.find("using two silica polymorphs\nwith axfile pf-si.txt and scriptfile pf-x.txt\nq coe \n"),
-            std::string::npos);
+  EXPECT_NE(
+      log.find(
+          "using two silica polymorphs\nwith axfile pf-si.txt and scriptfile pf-x.txt\nq coe \n"),
+      std::string::npos);
 }
 
 // The a-x file first: the script of this pass is not read yet, so its name is asked.
