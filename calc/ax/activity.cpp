@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "calc/ax/exp_real.h"
 #include "calc/ax/fluid_species.h"
 #include "calc/thermo/fluids.h"
 #include "calc/thermo/gibbs.h"
@@ -72,16 +73,18 @@ Linear linearised(F f, bool centralP) {
 }
 
 // W and alpha with their T and P slopes, for every model and phase kind.
-void parameters(const SolutionPhase& phase, Real p, Real t, const ActivityContext& context,
-                ActivityResult& r) {
+void parameters(const SolutionPhase& phase, Real p, Real t, bool wantTP,
+                const ActivityContext& context, ActivityResult& r) {
   const int n = phase.endMemberCount();
   const int nw = static_cast<int>(phase.interactions.size());
   for (int k = 0; k < nw; ++k) {
     const Interaction& w = phase.interactions[static_cast<std::size_t>(k)];
     auto i = static_cast<std::size_t>(k);
     r.w[i] = w.a + w.b * t + w.c * p;
-    r.wT[i] = w.b;
-    r.wP[i] = w.c;
+    if (wantTP) {
+      r.wT[i] = w.b;
+      r.wP[i] = w.c;
+    }
   }
   if (phase.model == kAsymmetricMixing) {
     for (int l = 0; l < n; ++l) {
@@ -163,12 +166,15 @@ bool soluteWithWaterPair(const SolutionPhase& phase, int l) {
          pairWithWater(phase, l) >= 0;
 }
 
-// The terms below add to dx, dT and dP, which hold the ideal-mixing part
-// already. Sums run over the pairs of each end-member with the accumulator
-// in a register: on the extended format, stores are what costs.
+// The terms below add to dT and dP, which hold the ideal-mixing part
+// already; dx is written whole, its ideal-mixing part from idealDx(l, t).
+// Sums run over the pairs of each end-member with the accumulator in a
+// register: on the extended format, loads and stores are what costs.
 
 // RT ln gamma_l = (W p)_l - G, G = sum over pairs of p_i p_j W = (p . W p) / 2.
-void symmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityResult& r) {
+template <typename IdealDx>
+void symmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityResult& r,
+               const IdealDx& idealDx) {
   const int n = r.n, nv = r.nv;
   if (phase.aqueous)
     for (int l = 0; l < n; ++l)
@@ -221,14 +227,16 @@ void symmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityResu
       for (int m = start[l]; m < start[l + 1]; ++m)
         sum +=
             r.w[static_cast<std::size_t>(index[m])] * r.dp[static_cast<std::size_t>(other[m])][v];
-      r.dx[static_cast<std::size_t>(l)][v] += sum - dg;
+      r.dx[static_cast<std::size_t>(l)][v] = idealDx(l, t) + sum - dg;
     }
   }
 }
 
 // RT ln gamma_l = alpha_l ((B phi)_l - G), B = 2 W / (alpha_i + alpha_j),
 // G = sum over pairs of phi_i phi_j B = (phi . B phi) / 2.
-void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityResult& r) {
+template <typename IdealDx>
+void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityResult& r,
+                const IdealDx& idealDx) {
   const int n = r.n, nv = r.nv;
   const int nw = static_cast<int>(phase.interactions.size());
   const CompiledPhase& c = phase.compiled;
@@ -292,7 +300,7 @@ void asymmetric(const SolutionPhase& phase, bool wantX, bool wantTP, ActivityRes
         for (int m = start[l]; m < start[l + 1]; ++m)
           s += b[static_cast<std::size_t>(index[m])] * dphi[static_cast<std::size_t>(other[m])][v];
         auto i = static_cast<std::size_t>(l);
-        r.dx[i][v] += alpha[i] * (s - dg);
+        r.dx[i][v] = idealDx(l, t) + alpha[i] * (s - dg);
       }
     }
   }
@@ -412,6 +420,8 @@ void calca(const SolutionPhase& phase, std::span<const Real> x, Real p, Real t, 
   }
 
   const Real rt = kGasConstant * t;
+  // per end-member and factor: RT power / sf
+  std::array<std::array<Real, kMaxTmfFactors>, kMaxPhaseEndMembers> weight;
   for (int l = 0; l < n; ++l) {
     const AxEndMember& em = phase.endMembers[static_cast<std::size_t>(l)];
     Real ideal = em.normalisation;
@@ -432,34 +442,40 @@ void calca(const SolutionPhase& phase, std::span<const Real> x, Real p, Real t, 
       r.dP[i] = 0;
     }
     if (wantX) {
-      // RT times the sum over the factors of power (dsf/dx) / sf
-      std::array<Real, kMaxTmfFactors> weight;
-      const std::size_t factors = em.tmf.size();
-      for (std::size_t f = 0; f < factors; ++f)
-        weight[f] =
-            rt * em.tmf[f].powerValue / r.sf[static_cast<std::size_t>(em.tmf[f].siteFraction)];
-      for (int v = 0; v < nv; ++v) {
-        Real sum = 0;
-        for (std::size_t f = 0; f < factors; ++f)
-          sum +=
-              weight[f] *
-              r.dsf[static_cast<std::size_t>(em.tmf[f].siteFraction)][static_cast<std::size_t>(v)];
-        r.dx[i][static_cast<std::size_t>(v)] = sum;
-      }
+      auto& w = weight[i];
+      for (std::size_t f = 0; f < em.tmf.size(); ++f)
+        w[f] = rt * em.tmf[f].powerValue / r.sf[static_cast<std::size_t>(em.tmf[f].siteFraction)];
     }
   }
 
-  if (phase.model != kIdealMixing) {
-    parameters(phase, p, t, context, r);
+  // RT times the sum over the factors of power (dsf/dx) / sf
+  auto idealDx = [&](int l, int v) {
+    const AxEndMember& em = phase.endMembers[static_cast<std::size_t>(l)];
+    const auto& w = weight[static_cast<std::size_t>(l)];
+    Real sum = 0;
+    for (std::size_t f = 0; f < em.tmf.size(); ++f)
+      sum += w[f] *
+             r.dsf[static_cast<std::size_t>(em.tmf[f].siteFraction)][static_cast<std::size_t>(v)];
+    return sum;
+  };
+  if (phase.model == kIdealMixing) {
+    if (wantX)
+      for (int l = 0; l < n; ++l)
+        for (int v = 0; v < nv; ++v)
+          r.dx[static_cast<std::size_t>(l)][static_cast<std::size_t>(v)] = idealDx(l, v);
+  } else {
+    parameters(phase, p, t, wantTP, context, r);
     if (phase.model == kSymmetricMixing)
-      symmetric(phase, wantX, wantTP, r);
+      symmetric(phase, wantX, wantTP, r, idealDx);
     else
-      asymmetric(phase, wantX, wantTP, r);
+      asymmetric(phase, wantX, wantTP, r, idealDx);
   }
 
+  const Real inverseRt = 1 / rt;
   for (int l = 0; l < n; ++l) {
     auto i = static_cast<std::size_t>(l);
-    r.a[i] = phase.model == kIdealMixing ? r.ideal[i] : r.ideal[i] * std::exp(r.rtlngamma[i] / rt);
+    r.a[i] =
+        phase.model == kIdealMixing ? r.ideal[i] : r.ideal[i] * expReal(r.rtlngamma[i] * inverseRt);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "calc/ax/exp_real.h"
 #include "calc/ax/fluid_species.h"
 #include "calc/thermo/fluids.h"
 #include "tests/calc/ax/ax_fixture.h"
@@ -318,6 +319,27 @@ TEST(Activities, ASiteFractionOfZeroIsFatalWhateverItsPower) {
   EXPECT_NE(console.find("phase = opx, end-member = fs, tmf term no = 1, sf term no = 2, sf = 0"),
             std::string::npos);
   EXPECT_NE(console.find("sorry - try changing starting guesses!"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pf::testing
+
+namespace pf::testing {
+namespace {
+
+// The activities' own exponential against the library's, within four units
+// in the last place, across the range the excess terms take and beyond.
+TEST(Activities, OwnExponentialMatchesTheLibrary) {
+  Real worst = 0;
+  for (int k = -300000; k <= 300000; ++k) {
+    Real x = k * 0.0037131L;
+    worst = std::max(worst, std::fabs(expReal(x) - std::exp(x)) / std::exp(x));
+  }
+  EXPECT_LT(worst, 4 * 1.0842e-19L);
+  EXPECT_EQ(expReal(0), 1);
+  EXPECT_EQ(expReal(20000), std::exp(20000.0L));
+  EXPECT_EQ(expReal(-20000), std::exp(-20000.0L));
+  EXPECT_TRUE(std::isnan(expReal(std::nanl(""))));
 }
 
 }  // namespace
