@@ -142,13 +142,13 @@ TEST(AxFile, PurePhasesAndTheirActivities) {
 // A line is read whole: items past its 255th character count.
 TEST(AxFile, LongLinesAreReadWhole) {
   std::string line;
-  for (int k = 0; k < 70; ++k) line += "ky ";
+  for (int k = 0; k < 90; ++k) line += "ky ";
   line += "q 0.5\n";
   ASSERT_GT(line.size(), 255u);
   AxRead read;
   read.read(line);
-  ASSERT_EQ(read.tables.pureCount(), 71);
-  EXPECT_EQ(read.tables.pures[70].activity, 0.5L);
+  ASSERT_EQ(read.tables.pureCount(), 91);
+  EXPECT_EQ(read.tables.pures[90].activity, 0.5L);
 }
 
 // "q 1": an activity of 1, or one end-member; the reading asks.
