@@ -48,7 +48,7 @@ void Io::putstr(int before, std::string_view text, int after, unsigned mask) {
     }
     out_ << lineEnds(after);
   }
-  for (int member : {kOutfile, kLogfile, kOfile})
+  for (int member : {kOutfile, kLogfile, kOfile, kSecondFile})
     if (wanted.contains(member)) writeToFile(member, before, text, after);
   if (wanted.contains(kPostScript)) writeToPostScript(before, text, after);
 }
@@ -57,7 +57,8 @@ void Io::writeToFile(int member, int before, std::string_view text, int after) {
   std::ostream* stream = streams_[member].get();
   if (stream == nullptr) return;
   *stream << lineEnds(before) << text << lineEnds(after);
-  if (member != kOutfile) stream->flush();
+  // the results files are flushed at the end of each pass, the others at once
+  if (member != kOutfile && member != kSecondFile) stream->flush();
 }
 
 void Io::writeToPostScript(int before, std::string_view text, int after) {
@@ -91,7 +92,7 @@ bool Io::readConsoleLine(std::string& line) {
 }
 
 bool Io::openOutput(int member, const std::string& name, bool append) {
-  if (member < kOutfile || member > kOfile) return false;
+  if (member < kOutfile || member > kLastMember) return false;
   closeOutput(member);
   auto stream = files_.openWrite(name, append);
   if (!stream) return false;
@@ -107,7 +108,7 @@ bool Io::openOutput(int member, const std::string& name, bool append) {
 }
 
 void Io::closeOutput(int member) {
-  if (member < 0 || member > kOfile) return;
+  if (member < 0 || member > kLastMember) return;
   if (streams_[member]) {
     if (member == kPostScript && program_ == Program::calculator && !psLine_.empty())
       postScriptLineEnd();
@@ -118,16 +119,16 @@ void Io::closeOutput(int member) {
 }
 
 void Io::flushOutput(int member) {
-  if (member >= 0 && member <= kOfile && streams_[member]) streams_[member]->flush();
+  if (member >= 0 && member <= kLastMember && streams_[member]) streams_[member]->flush();
 }
 
 bool Io::isOpen(int member) const {
-  return member >= 0 && member <= kOfile && streams_[member] != nullptr;
+  return member >= 0 && member <= kLastMember && streams_[member] != nullptr;
 }
 
 const std::string& Io::outputName(int member) const {
   static const std::string none;
-  return member >= 0 && member <= kOfile ? names_[member] : none;
+  return member >= 0 && member <= kLastMember ? names_[member] : none;
 }
 
 void Io::writeRaw(int member, std::string_view bytes) {

@@ -1,4 +1,4 @@
-// The one channel for console and file text: the six output destinations,
+// The one channel for console and file text: the output destinations,
 // `putstr`, the field builder, console lines and the heap monitor.
 #pragma once
 
@@ -25,6 +25,10 @@ inline constexpr int kOutfile = 2;
 inline constexpr int kLogfile = 3;
 inline constexpr int kPostScript = 4;
 inline constexpr int kOfile = 5;
+// The second results file: the assignment-syntax blocks that algebra
+// programs read back (tables, average P-T).
+inline constexpr int kSecondFile = 6;
+inline constexpr int kLastMember = kSecondFile;
 
 // The masks callers name destinations by.
 inline constexpr unsigned kToConsole = 1;
@@ -33,6 +37,7 @@ inline constexpr unsigned kToLog = 8;
 inline constexpr unsigned kToResultsLog = 12;
 inline constexpr unsigned kToAll = 13;
 inline constexpr unsigned kToOfile = 32;
+inline constexpr unsigned kToSecondFile = 64;
 
 inline constexpr int kDefaultPageWidth = 80;
 inline constexpr int kPlotterPageWidth = 150;
@@ -90,8 +95,8 @@ class Io {
   std::istream& in_;
   std::ostream& out_;
   FileSystem& files_;
-  std::array<std::unique_ptr<std::ostream>, 6> streams_;
-  std::array<std::string, 6> names_;
+  std::array<std::unique_ptr<std::ostream>, kLastMember + 1> streams_;
+  std::array<std::string, kLastMember + 1> names_;
   long heap_ = 0;
   // the calculator's PostScript copy: the line being built and the page position
   std::string psLine_;

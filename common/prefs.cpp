@@ -74,6 +74,8 @@ void applyCalculatorKey(const std::string& key, const Tokens& line, Prefs& prefs
     prefs.newmessages = switchValue(line);
   } else if (key == "strictsyntax") {
     prefs.strictsyntax = switchValue(line);
+  } else if (key == "makea") {
+    prefs.makea = switchValue(line);
   }
   // axfile, setpagelength and unknown keys are accepted and ignored
 }

@@ -22,6 +22,7 @@ struct Prefs {
   bool allInOne = false;
   bool newmessages = false;
   bool strictsyntax = true;
+  bool makea = true;   // the calculator's second results file, "pf-" + suffix + "-a.txt"
   bool makeo = false;  // drawing program only
 };
 

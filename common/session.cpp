@@ -98,13 +98,13 @@ std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix, 
 
 void closeall(Io& io) {
   io.endLine(kToConsole);
-  for (int member : {kOutfile, kLogfile, kOfile})
+  for (int member : {kOutfile, kLogfile, kOfile, kSecondFile})
     if (io.isOpen(member)) io.putstr(0, "", 1, 1u << member);
   if (io.isOpen(kPostScript)) {
     io.endLine(1u << kPostScript);
     io.writeRaw(kPostScript, "showpage\n");
   }
-  for (int member : {kOutfile, kLogfile, kPostScript, kOfile}) io.closeOutput(member);
+  for (int member : {kOutfile, kLogfile, kPostScript, kOfile, kSecondFile}) io.closeOutput(member);
   io.outputcontrol = BSet{};
 }
 
@@ -127,7 +127,7 @@ void waitForReturn(Io& io) {
 }
 
 void closeFiles(Io& io) {
-  for (int member : {kOutfile, kLogfile, kPostScript, kOfile}) io.closeOutput(member);
+  for (int member : {kOutfile, kLogfile, kPostScript, kOfile, kSecondFile}) io.closeOutput(member);
 }
 
 }  // namespace
@@ -153,7 +153,8 @@ void reportKilled(Io& io) {
   const std::string psMarker = "(" + marker + ") show";
   if (io.program() == Program::calculator) {
     io.putstr(1, "run killed", 1, kToConsole);
-    for (int member : {kOutfile, kLogfile})
+    // the second results file is marked like the first, so neither passes for complete
+    for (int member : {kOutfile, kLogfile, kSecondFile})
       if (io.isOpen(member)) io.writeRaw(member, "\r\r" + marker);
     if (io.isOpen(kPostScript)) io.writeRaw(kPostScript, psMarker + "\nshowpage\n");
     if (io.isOpen(kOfile)) io.writeRaw(kOfile, "\n" + marker + "\n");

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "calc/ax/axfile.h"
+#include "calc/endmembers/lists.h"
 #include "common/bomb.h"
 #include "common/numbers.h"
 #include "common/prompts.h"
@@ -108,6 +109,12 @@ void openDataFile(Io& io, CalculatorRun& run) {
   files.data = promptdatafile(io, "pf-", files.suffix, "", files.dataName);
 }
 
+// Only the tables and average P-T write assignment-syntax blocks, so only
+// they open the second results file.
+bool writesSecondFile(const CalculatorRun& run) {
+  return run.prefs.makea && (run.calcCode == kCalcTables || run.calcCode == kCalcAveragePT);
+}
+
 }  // namespace
 
 void openRunFiles(Io& io, CalculatorRun& run) {
@@ -119,6 +126,13 @@ void openRunFiles(Io& io, CalculatorRun& run) {
   if (!io.openOutput(kOutfile, files.outName, false))
     bomb("startout", "cannot open " + quoted(files.outName));
   io.putstr(1, "the main output is in the file, " + quoted(files.outName), 0, kToConsoleLog);
+  if (writesSecondFile(run)) {
+    files.aName = "pf-" + files.suffix + "-a.txt";
+    if (!io.openOutput(kSecondFile, files.aName, false))
+      bomb("startout", "cannot open " + quoted(files.aName));
+    io.putstr(1, "assignment-syntax output is in the file, " + quoted(files.aName), 0,
+              kToConsoleLog);
+  }
   if (run.makeo) {
     files.oName = "pf-" + files.suffix + "-px.txt";
     if (!io.openOutput(kOfile, files.oName, false))
@@ -216,7 +230,7 @@ void runPass(Io& io, CalculatorRun& run) {
       facilityNotAvailable(io);
       return;
     case kCalcLists:
-      facilityNotAvailable(io);
+      listEndMembers(io, run.oxides, run.prefs.dataset);
       return;
     case kCalcRegression:
       regressionNotAvailable(io);
@@ -231,7 +245,7 @@ void mainLoop(Io& io, CalculatorRun& run) {
     if (run.calcCode == kCalcPhaseDiagram && run.pass > 1) reopenRunFiles(io, run);
     runPass(io, run);
     io.endLine(kToConsoleLog);
-    for (int member : {kOutfile, kLogfile, kOfile}) io.flushOutput(member);
+    for (int member : {kOutfile, kLogfile, kOfile, kSecondFile}) io.flushOutput(member);
     if (run.calcCode == kCalcPhaseDiagram) {
       // each pass leaves complete files behind, readable between passes
       for (int member : {kOutfile, kOfile, kLogfile}) io.closeOutput(member);

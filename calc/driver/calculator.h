@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "calc/ax/phases.h"
-#include "calc/driver/working_tables.h"
 #include "calc/settings/calc_codes.h"
 #include "calc/settings/oxides.h"
 #include "calc/settings/script.h"
 #include "calc/settings/windows.h"
+#include "calc/driver/working_tables.h"
+#include "calc/ax/phases.h"
 #include "calc/thermo/dataset.h"
 #include "common/io.h"
 #include "common/prefs.h"
@@ -24,6 +24,7 @@ struct RunFiles {
   std::unique_ptr<std::istream> data;
   std::string outName;  // results, "pf-" + suffix + "-o.txt"
   std::string oName;    // drawing output, "pf-" + suffix + "-px.txt"
+  std::string aName;    // second results (assignment syntax), "pf-" + suffix + "-a.txt"
 };
 
 // The switches that diagram types set for the fluid calculations.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/bomb.h"
+#include "common/session.h"
 #include "common/text.h"
 #include "console_fixture.h"
 
@@ -33,6 +34,14 @@ TEST(Putstr, SendsOnlyToOpenDestinations) {
   c.io.putstr(0, "after", 1, kToAll);
   EXPECT_EQ(c.files.contents["out.txt"], "results\n");
   EXPECT_EQ(c.log(), "results\nlog\nafter\n");
+  // the second results file takes only what is addressed to it
+  c.io.openOutput(kSecondFile, "a.txt", false);
+  c.io.putstr(0, "main", 1, kToAll);
+  c.io.putstr(0, "x = 1;", 1, kToSecondFile);
+  EXPECT_EQ(c.files.contents["a.txt"], "x = 1;\n");
+  EXPECT_EQ(c.log(), "results\nlog\nafter\nmain\n");
+  closeall(c.io);
+  EXPECT_FALSE(c.io.isOpen(kSecondFile));
 }
 
 TEST(Putstr, CutsLongConsoleLinesAtPageWidth) {

@@ -184,12 +184,14 @@ TEST(KillReport, MarksEveryOpenFile) {
   c.io.openOutput(kOutfile, "o.txt", false);
   c.io.openOutput(kOfile, "px.txt", false);
   c.io.openOutput(kPostScript, "copy.ps", false);
+  c.io.openOutput(kSecondFile, "a.txt", false);
   reportKilled(c.io);
   const std::string marker = "***\xCArun killed ***";
   EXPECT_EQ(c.out.str(), "\nrun killed\n");
   EXPECT_EQ(c.files.contents["o.txt"], "\r\r" + marker);
   EXPECT_EQ(c.log(), "\r\r" + marker);
   EXPECT_EQ(c.files.contents["px.txt"], "\n" + marker + "\n");
+  EXPECT_EQ(c.files.contents["a.txt"], "\r\r" + marker);
   const std::string& ps = c.files.contents["copy.ps"];
   EXPECT_EQ(ps.substr(ps.size() - marker.size() - 17), "(" + marker + ") show\nshowpage\n");
   EXPECT_TRUE(c.io.outputcontrol.empty());

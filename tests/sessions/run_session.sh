@@ -1,9 +1,10 @@
 #!/bin/sh
-# Runs one recorded session: copies the case's input files into a fresh
-# folder, feeds answers.txt to the program on standard input, and compares
-# the console transcript (expected/console.txt) and every other file in
-# expected/ with what the run left behind. With UPDATE=1 it rewrites the
-# expected files from the run instead.
+# Runs one recorded session: copies the case's input files (in/, and the
+# files of the shipped examples/ that the case's "examples" file names, one
+# a line) into a fresh folder, feeds answers.txt to the program on standard
+# input, and compares the console transcript (expected/console.txt) and every
+# other file in expected/ with what the run left behind. With UPDATE=1 it
+# rewrites the expected files from the run instead.
 #   run_session.sh <program> <case folder>
 set -eu
 program=$1
@@ -11,6 +12,12 @@ case_dir=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 if [ -d "$case_dir/in" ]; then cp -R "$case_dir/in/." "$work/"; fi
+if [ -f "$case_dir/examples" ]; then
+  examples=$(cd "$(dirname "$0")/../../examples" && pwd)
+  while read -r name; do
+    if [ -n "$name" ]; then cp "$examples/$name" "$work/"; fi
+  done < "$case_dir/examples"
+fi
 answers=/dev/null
 if [ -f "$case_dir/answers.txt" ]; then answers="$case_dir/answers.txt"; fi
 cd "$work"

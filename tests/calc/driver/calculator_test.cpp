@@ -27,14 +27,25 @@ bool has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+// A dataset of quartz and periclase.
+const char* const kTwoEndMembers =
+    "2\n\n5\n"
+    "q        1   1 1  10 2  0\n-910.7  0.0415  2.269\n"
+    "0.0929  -0.000642  -714.9  -0.7161  0.0000065  750  4.1  -0.0055\n0\n"
+    "per      1   5 1  10 1  0\n-601.6  0.0269  1.125\n"
+    "0.0605  0.000000362  -535.8  -0.2992  0.0000311  1616  3.95  -0.0024\n0\n"
+    "0\n1 0 1\n\ntwo end-members\n";
+
 TEST(CalculationMenu, AsksAgainUntilACodeIsGiven) {
-  Session r("5\nx\n\n-1\n4\ndemo\nn\n\n");
+  Session r("5\nx\n\n-1\n4\ndemo\nSiO2\nn\n\n");
   r.files.contents["pf-demo.txt"] = "*\n";
+  r.files.contents["pf-ds6.txt"] = kTwoEndMembers;  // the lists read the default dataset
   EXPECT_EQ(r.go(), 0);
   EXPECT_TRUE(has(r.out.str(),
                   "control code  : not in range  - try again : not an integer  - try again :   : "
                   "not in range  - try again : suffix to name for script info datafile : "));
-  EXPECT_TRUE(has(r.out.str(), "more lists ? "));
+  EXPECT_TRUE(
+      has(r.out.str(), "which system? : \n           SiO2\n       q      1\n\nmore lists ? "));
   EXPECT_TRUE(has(r.file("pf-log.txt"), "control code  : 5\nnot in range  - try again : x\n"));
   EXPECT_TRUE(has(r.file("pf-log.txt"), "not an integer  - try again : (nothing input)\n"));
 }
@@ -87,12 +98,37 @@ TEST(RunFiles, NamesFromTheSuffixAndMessages) {
   r.go();
   EXPECT_TRUE(has(r.out.str(),
                   "the main output is in the file, \"pf-ex-o.txt\"\n"
+                  "assignment-syntax output is in the file, \"pf-ex-a.txt\"\n"
                   "other (eg plotix) output is in the file, \"pf-ex-px.txt\"\n"));
   EXPECT_TRUE(r.files.exists("pf-ex-o.txt"));
+  EXPECT_TRUE(r.files.exists("pf-ex-a.txt"));
   EXPECT_TRUE(r.files.exists("pf-ex-px.txt"));
   // onecalc: from the first pass straight to the end report
   EXPECT_FALSE(has(r.out.str(), "more tables"));
   EXPECT_TRUE(has(r.file("pf-ex-o.txt"), std::string(47, '=')));
+}
+
+TEST(RunFiles, SecondResultsFileOnlyWhereAssignmentsAreWritten) {
+  struct Case {
+    std::string menu, prefs;
+    bool opened;
+  } cases[] = {
+      {"0", "", true},             // tables, on by default
+      {"2", "", true},             // average P-T
+      {"0", "makea no\n", false},  // switched off
+      {"1", "", false},            // phase diagrams never write assignments
+      {"3", "", false},
+      {"4", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.menu + " " + c.prefs);
+    Session r(c.menu + "\n\n");
+    r.files.contents["pf-prefs.txt"] = c.prefs + "datafile ex\nonecalc\n";
+    r.files.contents["pf-ex.txt"] = "";
+    r.go();
+    EXPECT_EQ(r.files.exists("pf-ex-a.txt"), c.opened);
+    EXPECT_EQ(has(r.out.str(), "assignment-syntax output is in the file"), c.opened);
+  }
 }
 
 TEST(RunFiles, ALongSuffixNeverNamesTheDataFile) {
@@ -150,6 +186,7 @@ TEST(MainLoop, KillMarksEveryOpenFile) {
   EXPECT_TRUE(has(r.file("pf-demo-o.txt"), "\r\r" + marker));
   EXPECT_TRUE(has(r.file("pf-log.txt"), "\r\r" + marker));
   EXPECT_TRUE(has(r.file("pf-demo-px.txt"), "\n" + marker + "\n"));
+  EXPECT_EQ(r.file("pf-demo-a.txt"), "\r\r" + marker);
 }
 
 TEST(MainLoop, EndOfInputEndsTheRunOnce) {
