@@ -8,7 +8,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 out="$top/demo-run"
 rm -rf "$out/calc"
 mkdir -p "$out/calc"
-for f in pf-prefs.txt pf-demo.txt pf-ds6demo.txt; do
+for f in pf-prefs.txt pf-demo.txt pf-ds6demo.txt pf-demoax.txt; do
   if [ -f "$top/examples/$f" ]; then cp "$top/examples/$f" "$out/calc/"; fi
 done
 echo "== PHASEFORGE on examples/ (answers from examples/demo-answers.txt)"

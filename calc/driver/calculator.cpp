@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "calc/ax/axfile.h"
 #include "calc/endmembers/lists.h"
 #include "common/bomb.h"
 #include "common/numbers.h"
@@ -215,10 +216,35 @@ void readPassScript(Io& io, CalculatorRun& run) {
   applyScriptLimits(run.script, run.windows);
 }
 
+void readPassAxFile(Io& io, CalculatorRun& run) {
+  AxSetup setup;
+  setup.dataset = &run.dataset;
+  setup.script = &run.script;
+  setup.strictsyntax = run.prefs.strictsyntax;
+  setup.batchRun = run.script.batch.state == kUsePreset && !run.script.batch.batches.empty();
+  setup.scriptFileName = run.files.dataName;
+  setupphases(io, run.phases, setup, run.prefs.axfile);
+}
+
+}  // namespace
+
+void passPrologue(Io& io, CalculatorRun& run) {
+  setuptextread(io, run.dataset, run.prefs.dataset);
+  if (run.scriptBeforeAxFile) {
+    readPassScript(io, run);
+    readPassAxFile(io, run);
+  } else {
+    readPassAxFile(io, run);
+    readPassScript(io, run);
+  }
+}
+
+namespace {
+
 void runPass(Io& io, CalculatorRun& run) {
   switch (run.calcCode) {
     case kCalcReactions:
-      readPassScript(io, run);
+      passPrologue(io, run);
       chooseDiagram(io, run);
       // the end-member choice comes here, and names the fluid end-member
       setReactionWindows(io, run, "", FluidPresence{});
@@ -227,7 +253,7 @@ void runPass(Io& io, CalculatorRun& run) {
     case kCalcTables:
     case kCalcAveragePT:
     case kCalcPhaseDiagram:
-      readPassScript(io, run);
+      passPrologue(io, run);
       facilityNotAvailable(io);
       return;
     case kCalcLists:

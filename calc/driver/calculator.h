@@ -11,6 +11,8 @@
 #include "calc/settings/script.h"
 #include "calc/settings/windows.h"
 #include "calc/driver/working_tables.h"
+#include "calc/ax/phases.h"
+#include "calc/thermo/dataset.h"
 #include "common/io.h"
 #include "common/prefs.h"
 
@@ -43,6 +45,9 @@ struct CalculatorRun {
   DiagramChoice diagram;
   ScriptSettings script;
   WindowState windows;
+  Dataset dataset;                 // the set-up pass of every pass of modes 0 to 3
+  PhaseTables phases;              // the a-x file of every pass of modes 0 to 3
+  bool scriptBeforeAxFile = true;  // the a-x file then uses this pass's script
   int pass = 0;
 };
 
@@ -53,6 +58,9 @@ const char* moreQuestion(int calcCode);
 void setupWorkingState(Io& io, CalculatorRun& run);
 void openRunFiles(Io& io, CalculatorRun& run);
 void reopenRunFiles(Io& io, CalculatorRun& run);
+// The start of every pass of modes 0 to 3: the dataset's set-up pass, then
+// the script and the a-x file in the run's order.
+void passPrologue(Io& io, CalculatorRun& run);
 
 // Menu of diagram types for reaction calculations; a script preset of 1 to 5
 // is taken without asking.

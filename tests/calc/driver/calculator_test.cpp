@@ -11,11 +11,20 @@
 namespace pf {
 namespace {
 
-// A whole calculator run on the shared test console.
+// A whole calculator run on the shared test console. Every pass of modes 0
+// to 3 reads the default dataset and the a-x file the script names.
 struct Session : Console {
-  using Console::Console;
+  explicit Session(const std::string& answers = "") : Console(answers) {
+    files.contents["pf-ds6.txt"] =
+        "1\n\n5\nq 1 1 1 10 2 0\n-910.72 0.04143 2.269\n"
+        "0.0929 -0.000000642 -714.9 -0.7161 0 730 6 -0.0082\n1 847 0.00495 "
+        "0.1188\n0\n0.0654\n\ntiny\n";
+    files.contents["pf-ax.txt"] = "q\n";
+  }
   int go() { return runCalculator(io); }
 };
+
+const std::string kScript = "axfile ax\n";
 
 bool has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -49,14 +58,14 @@ TEST(CalculationMenu, PreferenceTakesOnlyModesZeroToThree) {
   three.files.contents["pf-prefs.txt"] = "calcmode 3\n";
   // the diagram type and its window from the script: nothing more is asked
   three.files.contents["pf-demo.txt"] =
-      "calctype 1\ncalctatp\nsetTwindow 400 800\nsetPwindow 2 10\nsetPinterval 2\n*\n";
+      kScript + "calctype 1\ncalctatp\nsetTwindow 400 800\nsetPwindow 2 10\nsetPinterval 2\n*\n";
   three.go();
   EXPECT_FALSE(has(three.out.str(), "control code"));
   EXPECT_TRUE(has(three.out.str(), "more calculations ? "));
 
   Session four("0\ndemo\nn\n\n");
   four.files.contents["pf-prefs.txt"] = "calcmode 4\n";
-  four.files.contents["pf-demo.txt"] = "";
+  four.files.contents["pf-demo.txt"] = kScript;
   four.go();
   EXPECT_TRUE(has(four.out.str(), "control code  : "));
   EXPECT_TRUE(has(four.out.str(), "more tables ? "));
@@ -90,7 +99,7 @@ TEST(CalculationMenu, InternalCodes) {
 TEST(RunFiles, NamesFromTheSuffixAndMessages) {
   Session r("0\n\n");
   r.files.contents["pf-prefs.txt"] = "datafile ex\nonecalc\n";
-  r.files.contents["pf-ex.txt"] = "";
+  r.files.contents["pf-ex.txt"] = kScript;
   r.go();
   EXPECT_TRUE(has(r.out.str(),
                   "the main output is in the file, \"pf-ex-o.txt\"\n"
@@ -131,9 +140,9 @@ TEST(RunFiles, ALongSuffixNeverNamesTheDataFile) {
   const std::string suffix = "abcdefghijklmnopqrstuvwxyz";
   const std::string cut = suffix.substr(0, 20);
   Session r("0\n" + suffix + "\nn\n\n");
-  r.files.contents["pf-" + cut + ".txt"] = "% my script\n*\n";
+  r.files.contents["pf-" + cut + ".txt"] = "% my script\n" + kScript + "*\n";
   r.go();
-  EXPECT_EQ(r.file("pf-" + cut + ".txt"), "% my script\n*\n");
+  EXPECT_EQ(r.file("pf-" + cut + ".txt"), "% my script\n" + kScript + "*\n");
   EXPECT_TRUE(r.files.exists("pf-" + cut + "-o.txt"));
   EXPECT_TRUE(r.files.exists("pf-" + cut + "-px.txt"));
 }
@@ -158,7 +167,7 @@ TEST(RunFiles, EmptySuffixAndMissingFileStopTheRun) {
 
 TEST(MainLoop, PhaseDiagramPassesLeaveClosedFilesThatGrow) {
   Session r("1\ndemo\ny\n\nn\n\n");  // the second pass keeps the same script file
-  r.files.contents["pf-demo.txt"] = "";
+  r.files.contents["pf-demo.txt"] = kScript;
   r.go();
   const std::string sorry = "(sorry - facility not currently available";
   std::string out = r.file("pf-demo-o.txt");
@@ -175,7 +184,7 @@ TEST(MainLoop, PhaseDiagramPassesLeaveClosedFilesThatGrow) {
 
 TEST(MainLoop, KillMarksEveryOpenFile) {
   Session r("0\ndemo\nkill\n");
-  r.files.contents["pf-demo.txt"] = "";
+  r.files.contents["pf-demo.txt"] = kScript;
   r.go();
   EXPECT_TRUE(has(r.out.str(), "more tables ? \nrun killed\n"));
   const std::string marker = "***\xCArun killed ***";
@@ -187,7 +196,7 @@ TEST(MainLoop, KillMarksEveryOpenFile) {
 
 TEST(MainLoop, EndOfInputEndsTheRunOnce) {
   Session r("0\ndemo\n");
-  r.files.contents["pf-demo.txt"] = "";
+  r.files.contents["pf-demo.txt"] = kScript;
   EXPECT_EQ(r.go(), 0);
   std::string out = r.out.str();
   EXPECT_TRUE(has(out, " BOMBED in read in prstrings : problems reading"));
@@ -197,7 +206,7 @@ TEST(MainLoop, EndOfInputEndsTheRunOnce) {
 TEST(WorkingTables, ReportedInOrderAndReleased) {
   Session r("0\ndemo\nn\n\n");
   r.files.contents["pf-prefs.txt"] = "monitorheap\n";
-  r.files.contents["pf-demo.txt"] = "";
+  r.files.contents["pf-demo.txt"] = kScript;
   r.go();
   std::string out = r.out.str();
   std::size_t at = out.find("size each: ptype0 = ");
