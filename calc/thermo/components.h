@@ -1,5 +1,6 @@
-// A formula as amounts of the oxide-table components: what the lists show
-// and what the end-member choice builds its composition matrix from.
+// A formula as amounts of the oxide-table components: what the lists show,
+// what the end-member choice builds its composition matrix from, and what
+// the equilibrium equations weigh phase compositions in.
 #pragma once
 
 #include <array>
