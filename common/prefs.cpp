@@ -79,6 +79,8 @@ void applyCalculatorKey(const std::string& key, const Tokens& line, Prefs& prefs
     prefs.strictsyntax = switchValue(line);
   } else if (key == "makea") {
     prefs.makea = switchValue(line);
+  } else if (key == "drawnames") {
+    prefs.drawnames = switchValue(line);
   }
   // axfile, setpagelength and unknown keys are accepted and ignored
 }

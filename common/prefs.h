@@ -25,6 +25,8 @@ struct Prefs {
   bool makea = true;        // the calculator's second results file, "pf-" + suffix + "-a.txt"
   bool makeo = false;       // drawing program only
   bool utf8console = true;  // show the console in UTF-8 when the locale is UTF-8
+  // phase diagrams: drawing blocks named and completed for the drawing program
+  bool drawnames = false;
 };
 
 Prefs defaultPrefs(Program program);

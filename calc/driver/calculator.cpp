@@ -250,9 +250,16 @@ void runPass(Io& io, CalculatorRun& run) {
       setReactionWindows(io, run, "", FluidPresence{});
       facilityNotAvailable(io);
       return;
+    case kCalcPhaseDiagram: {
+      passPrologue(io, run);
+      PhaseDiagramContext context{run.script, run.windows,    run.dataset,
+                                  run.phases, run.oxides,     run.phaseDiagram,
+                                  run.prefs.drawnames,        run.files.suffix};
+      nlesetup(io, context);
+      return;
+    }
     case kCalcTables:
     case kCalcAveragePT:
-    case kCalcPhaseDiagram:
       passPrologue(io, run);
       facilityNotAvailable(io);
       return;

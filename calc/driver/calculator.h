@@ -12,6 +12,7 @@
 #include "calc/settings/windows.h"
 #include "calc/driver/working_tables.h"
 #include "calc/ax/phases.h"
+#include "calc/phasediagram/setup.h"
 #include "calc/thermo/dataset.h"
 #include "common/io.h"
 #include "common/prefs.h"
@@ -48,6 +49,7 @@ struct CalculatorRun {
   Dataset dataset;                 // the set-up pass of every pass of modes 0 to 3
   PhaseTables phases;              // the a-x file of every pass of modes 0 to 3
   bool scriptBeforeAxFile = true;  // the a-x file then uses this pass's script
+  PhaseDiagramMemory phaseDiagram;  // kept from one phase-diagram pass to the next
   int pass = 0;
 };
 

@@ -39,8 +39,7 @@ int listedName(Io& io, const std::string& word, const std::vector<std::string>& 
     int n = 0;
     std::string message;
     if (isNumericKind(sstringkind(w))) {
-      if (readInteger(w, n, message) && n >= 1 && n <= static_cast<int>(names.size()))
-        return n - 1;
+      if (readInteger(w, n, message) && n >= 1 && n <= static_cast<int>(names.size())) return n - 1;
       return -1;
     }
     auto it = std::find(names.begin(), names.end(), cut20(w));
@@ -129,8 +128,8 @@ std::vector<Real> rangeOf(Io& io, const ValueRules& rules, Real low, Real high, 
     if (d > high - low) {
       fault = "isopleth interval too large (greater than high-low)";
     } else if (rangeCount(low, high, d) > kMaxIsoplethValues) {
-      fault = "isopleth interval too small  (max = " + std::to_string(kMaxIsoplethValues) +
-              ")  values";
+      fault =
+          "isopleth interval too small  (max = " + std::to_string(kMaxIsoplethValues) + ")  values";
     } else if (d > 0) {
       return rangeValues(low, high, d);
     }
@@ -264,7 +263,7 @@ bool anyFluidExcess(const PhaseDiagramSetup& setup) {
                      [](const ChosenPhase& p) { return p.excess && p.fluidExcess; });
 }
 
-void fluidIsopleth(Io& io, const WindowState& w, std::vector<Real>& values) {
+void fluidIsopleth(const WindowState& w, std::vector<Real>& values) {
   std::vector<Real> inside;
   for (Real x : values)
     if (x >= w.xlow && x <= w.xhigh) inside.push_back(x);
@@ -289,8 +288,8 @@ void readmodeiso(Io& io, const ScriptSettings& script, PhaseDiagramSetup& setup)
   const bool zeroFromScript = setup.zeroModes && script.zeromodeiso.state == kUsePreset;
   const bool modeFromScript = !setup.zeroModes && script.setmodeiso.state == kUsePreset;
   if (zeroFromScript || modeFromScript) {
-    std::vector<std::string> wanted = zeroFromScript ? script.zeromodeiso.names
-                                                     : std::vector{script.setmodeiso.name};
+    std::vector<std::string> wanted =
+        zeroFromScript ? script.zeromodeiso.names : std::vector{script.setmodeiso.name};
     for (const std::string& name : wanted) {
       int k = listedName(io, name, names);
       if (k >= 0) chosen.push_back(k);
@@ -298,8 +297,7 @@ void readmodeiso(Io& io, const ScriptSettings& script, PhaseDiagramSetup& setup)
   } else {
     chosen = askWhich(io, names);
   }
-  if (static_cast<int>(chosen.size()) > kMaxIsopleths)
-    bomb("mode isopleths", "too many isopleths");
+  if (static_cast<int>(chosen.size()) > kMaxIsopleths) bomb("mode isopleths", "too many isopleths");
   ValueRules rules;
   rules.mode = true;
   for (int k : chosen) {
@@ -310,8 +308,8 @@ void readmodeiso(Io& io, const ScriptSettings& script, PhaseDiagramSetup& setup)
     if (setup.zeroModes) {
       iso.values = {0};
     } else {
-      iso.values = isoplethValues(io, rules, iso.name,
-                                  modeFromScript ? &script.setmodeiso.values : nullptr);
+      iso.values =
+          isoplethValues(io, rules, iso.name, modeFromScript ? &script.setmodeiso.values : nullptr);
     }
     if (!iso.values.empty()) setup.isopleths.push_back(iso);
   }
@@ -372,7 +370,7 @@ void readisopleths(Io& io, const ScriptSettings& script, const PhaseTables& tabl
     iso.values = isoplethValues(io, rules, c.name, fromScript ? &script.setiso.values : nullptr);
     if (iso.values.empty()) continue;
     if (s.fluid) {
-      fluidIsopleth(io, w, iso.values);
+      fluidIsopleth(w, iso.values);
       fluidSet = true;
     }
     setup.isopleths.push_back(iso);

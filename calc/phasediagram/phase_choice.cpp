@@ -7,6 +7,7 @@
 #include "common/bomb.h"
 #include "common/prompts.h"
 #include "common/text.h"
+#include "common/tokens.h"
 
 namespace pf {
 
@@ -238,17 +239,43 @@ void resolveSamecoding(const ScriptSettings& script, PhaseDiagramSetup& setup) {
 
 }  // namespace
 
+namespace {
+
+// The first word of an answer as typed: tokens are cut to 20 characters,
+// and a longer replacement name is refused rather than cut.
+std::string firstWordAsTyped(Io& io, const std::string& question) {
+  if (!io.outputcontrol.contains(kConsole)) return {};
+  io.putstr(0, question + " : ", 0, kToConsoleLog);
+  std::string raw;
+  if (!io.readConsoleLine(raw)) bomb("read in prstrings", "problems reading");
+  raw = cutText(raw);
+  Tokens answer;
+  string2strings(raw, static_cast<int>(raw.size()), answer, io.tokenCapacity());
+  io.putstr(0, answer.count == 0 ? "(nothing input)" : answer.joined(), 1, kToLog);
+  if (isKill(io, answer)) killrun();
+  std::string word;
+  for (char ch : raw) {
+    if (isBlank(ch)) {
+      if (!word.empty()) break;
+      continue;
+    }
+    word += ch;
+  }
+  return word;
+}
+
+}  // namespace
+
 int checkname(Io& io, const std::string& name, const std::vector<std::string>& names) {
   int k = position(names, name);
   if (k >= 0) return k;
-  Tokens answer;
-  promptstrings(io, "bad name : replace " + name + " with", answer);
-  if (answer.count == 0) return -1;
-  if (answer[1].size() > kMaxToken) {
+  const std::string word = firstWordAsTyped(io, "bad name : replace " + name + " with");
+  if (word.empty()) return -1;
+  if (word.size() > kMaxToken) {
     io.putstr(0, " name too long: name ignored", 1, kToConsoleLog);
     return -1;
   }
-  k = position(names, answer[1]);
+  k = position(names, word);
   if (k < 0) io.putstr(0, " still a bad name: name ignored", 1, kToConsoleLog);
   return k;
 }

@@ -1,5 +1,7 @@
 // `nlesetup`: the set-up of a phase-diagram calculation in its order, then
 // the calculation loop.
+#include "calc/phasediagram/setup.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,7 +9,6 @@
 #include "calc/ax/order.h"
 #include "calc/equilibrium/assemblage.h"
 #include "calc/phasediagram/loop.h"
-#include "calc/phasediagram/setup.h"
 #include "calc/reactions/finder.h"
 #include "common/bomb.h"
 #include "common/numbers.h"
@@ -25,8 +26,8 @@ PhaseSelection selectionOf(const PhaseTables& tables, const PhaseDiagramSetup& s
   selection.solutions.assign(static_cast<std::size_t>(tables.solutionCount()), false);
   selection.pures.assign(static_cast<std::size_t>(tables.pureCount()), false);
   for (const ChosenPhase& p : setup.phases)
-    (p.ref.solution ? selection.solutions : selection.pures)[static_cast<std::size_t>(
-        p.ref.index)] = true;
+    (p.ref.solution ? selection.solutions
+                    : selection.pures)[static_cast<std::size_t>(p.ref.index)] = true;
   return selection;
 }
 
@@ -92,7 +93,8 @@ int componentsBeyondExcess(const Assemblage& system, const PhaseDiagramSetup& se
   std::vector<bool> heldByExcess(static_cast<std::size_t>(system.componentCount()), false);
   for (int e = 0; e < system.endMemberCount(); ++e) {
     const AssemblagePhase& ph =
-        system.phases[static_cast<std::size_t>(system.endMembers[static_cast<std::size_t>(e)].phase)];
+        system
+            .phases[static_cast<std::size_t>(system.endMembers[static_cast<std::size_t>(e)].phase)];
     bool excess = false;
     for (const ChosenPhase& p : setup.phases)
       if (p.excess && p.name == ph.name) excess = true;
@@ -162,8 +164,8 @@ void solveroptions(Io& io, const ScriptSettings& script, PhaseDiagramSetup& setu
   solverquestions(io, script, setup);
 }
 
-void startingorder(Io& io, const ScriptSettings& script, PhaseTables& tables,
-                   const WindowState& w, const PhaseDiagramSetup& setup) {
+void startingorder(Io& io, const ScriptSettings& script, PhaseTables& tables, const WindowState& w,
+                   const PhaseDiagramSetup& setup) {
   bool first = true;
   for (const ChosenPhase& p : setup.phases) {
     if (!p.ref.solution) continue;
@@ -199,7 +201,8 @@ void listnonunit(Io& io, const ScriptSettings& script, PhaseTables& tables,
                  const PhaseDiagramSetup& setup) {
   std::vector<const PurePhase*> listed;
   for (const ChosenPhase& p : setup.phases)
-    if (!p.ref.solution && tables.pures[static_cast<std::size_t>(p.ref.index)].activity < kUnitActivity)
+    if (!p.ref.solution &&
+        tables.pures[static_cast<std::size_t>(p.ref.index)].activity < kUnitActivity)
       listed.push_back(&tables.pures[static_cast<std::size_t>(p.ref.index)]);
   if (listed.empty()) return;
   io.putstr(1, "non-unit activities :", 1, kToConsoleLog);
@@ -258,8 +261,8 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
   setup.gibbs = gibbsSettings(context.dataset);
   setup.gibbs.phaseDiagram = true;
   setup.gibbs.printLevel = setup.infolevel;
-  const int musNamed = static_cast<int>(std::count_if(
-      script.mu.items.begin(), script.mu.items.end(), [&](const NamedValue& item) {
+  const int musNamed = static_cast<int>(
+      std::count_if(script.mu.items.begin(), script.mu.items.end(), [&](const NamedValue& item) {
         std::vector<std::string> names = endMemberNames(system);
         return script.mu.state != kDontUse &&
                std::find(names.begin(), names.end(), item.name) != names.end();

@@ -156,8 +156,8 @@ void readisopleths(Io& io, const ScriptSettings& script, const PhaseTables& tabl
 void solveroptions(Io& io, const ScriptSettings& script, PhaseDiagramSetup& setup);
 
 // The starting state of order of the chosen solutions with order variables.
-void startingorder(Io& io, const ScriptSettings& script, PhaseTables& tables,
-                   const WindowState& w, const PhaseDiagramSetup& setup);
+void startingorder(Io& io, const ScriptSettings& script, PhaseTables& tables, const WindowState& w,
+                   const PhaseDiagramSetup& setup);
 
 // The pure phases of fixed activity below 0.99999, and the question on
 // their uncertainties.

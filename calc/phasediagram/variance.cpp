@@ -88,9 +88,9 @@ void tooLow(Io& io, int G, int& v) {
 
 int askedVariance(Io& io, const PhaseDiagramSetup& setup) {
   const int G = setup.G;
-  std::string question = setup.dogmin ? "max variance of equilibria to be looked at"
-                                      : "variance of required equilibrium (" +
-                                            std::to_string(G < 0 ? 0 : G) + "?)";
+  std::string question =
+      setup.dogmin ? "max variance of equilibria to be looked at"
+                   : "variance of required equilibrium (" + std::to_string(G < 0 ? 0 : G) + "?)";
   Tokens answer;
   promptstrings(io, question, answer);
   const std::string bullet(1, kBullet);
@@ -111,8 +111,7 @@ int askedVariance(Io& io, const PhaseDiagramSetup& setup) {
   int v = truncToInt(value);
   tooLow(io, G, v);
   if (!setup.dogmin && v > G + 2) {
-    io.putstr(0, bullet + " variance looks awry: reset to " + std::to_string(G), 1,
-              kToConsoleLog);
+    io.putstr(0, bullet + " variance looks awry: reset to " + std::to_string(G), 1, kToConsoleLog);
     v = G;
   }
   return v;

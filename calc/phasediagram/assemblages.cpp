@@ -1,0 +1,207 @@
+// The assemblages of a phase-diagram calculation: the chosen system, the
+// combinations of its phases of the required variance and their counts of
+// unknowns and equations, the hand-over to the reactions calculation when
+// only pure phases are chosen, and the outer loop.
+#include <algorithm>
+#include <numeric>
+
+#include "calc/phasediagram/loop.h"
+#include "calc/phasediagram/solve.h"
+#include "calc/reactions/mode3.h"
+#include "common/bomb.h"
+#include "common/text.h"
+
+namespace pf {
+
+AssemblageSpec chosenSpec(const PhaseDiagramSetup& setup, const PhaseTables& tables) {
+  AssemblageSpec spec;
+  for (const ChosenPhase& p : setup.phases)
+    (p.ref.solution ? spec.solutions : spec.pures).push_back(p.ref.index);
+  if (setup.mus.empty()) return spec;
+  // a mu phase takes the composition of its end-member
+  Assemblage plain = makeAssemblage(tables, spec);
+  for (const SetQuantity& q : setup.mus) {
+    MuPhaseSpec mu;
+    mu.name = q.name;
+    mu.record = plain.run.em[static_cast<std::size_t>(q.endMember)];
+    mu.mu = q.value;
+    spec.muPhases.push_back(mu);
+  }
+  for (int c = 1; c <= plain.run.components(); ++c)
+    spec.componentRows.push_back(plain.run.componentRow[static_cast<std::size_t>(c)]);
+  return spec;
+}
+
+Assemblage chosenSystem(const PhaseDiagramSetup& setup, const PhaseTables& tables) {
+  return makeAssemblage(tables, chosenSpec(setup, tables));
+}
+
+int enumerationVariance(const PhaseDiagramSetup& setup) {
+  return setup.vsaved;
+}
+
+int fixedByPointList(int v) {
+  return v <= 0 ? 0 : v == 1 ? 1 : 2;
+}
+
+namespace {
+
+// End-members of the given assemblage phases that take part in reactions.
+std::vector<int> reactingEndMembers(const Assemblage& system, const std::vector<int>& phases) {
+  std::vector<int> members;
+  for (int e = 0; e < system.endMemberCount(); ++e) {
+    const AssemblageEndMember& em = system.endMembers[static_cast<std::size_t>(e)];
+    if (em.excluded) continue;
+    if (std::find(phases.begin(), phases.end(), em.phase) != phases.end()) members.push_back(e + 1);
+  }
+  return members;
+}
+
+bool representsEveryComponent(const Assemblage& system, const std::vector<int>& phases) {
+  for (int c = 0; c < system.componentCount(); ++c) {
+    bool held = false;
+    for (int e = 0; e < system.endMemberCount() && !held; ++e) {
+      int phase = system.endMembers[static_cast<std::size_t>(e)].phase;
+      held = system.amount(c, e) != 0 &&
+             std::find(phases.begin(), phases.end(), phase) != phases.end();
+    }
+    if (!held) return false;
+  }
+  return true;
+}
+
+// The next combination of k of n in lexical order; false after the last.
+bool nextCombination(std::vector<int>& c, int n) {
+  const int k = static_cast<int>(c.size());
+  int i = k - 1;
+  while (i >= 0 && c[static_cast<std::size_t>(i)] == n - k + i) --i;
+  if (i < 0) return false;
+  ++c[static_cast<std::size_t>(i)];
+  for (int j = i + 1; j < k; ++j)
+    c[static_cast<std::size_t>(j)] = c[static_cast<std::size_t>(j - 1)] + 1;
+  return true;
+}
+
+}  // namespace
+
+std::vector<Candidate> candidates(const PhaseDiagramSetup& setup, const PhaseTables& tables,
+                                  const Assemblage& system, int systemRank) {
+  std::vector<Candidate> list;
+  const int n = static_cast<int>(setup.phases.size());
+  const int nmu = static_cast<int>(setup.mus.size());
+  const int size = systemRank + 2 - enumerationVariance(setup) - nmu;
+  if (size < 1 || size > n) return list;
+  std::vector<int> muPhases;
+  for (int m = 0; m < nmu; ++m) muPhases.push_back(n + m);
+  const int fixed = fixedByPointList(setup.v);
+  std::vector<int> combination(static_cast<std::size_t>(size));
+  std::iota(combination.begin(), combination.end(), 0);
+  do {
+    Candidate c;
+    c.phases = combination;
+    for (int k : combination) {
+      const ChosenPhase& p = setup.phases[static_cast<std::size_t>(k)];
+      if (p.ref.solution)
+        c.nv += tables.solutions[static_cast<std::size_t>(p.ref.index)].variableCount();
+    }
+    for (const IsoplethSetting& iso : setup.isopleths)
+      if (std::find(combination.begin(), combination.end(), iso.phase) != combination.end())
+        ++c.isopleths;
+    std::vector<int> withMu = combination;
+    withMu.insert(withMu.end(), muPhases.begin(), muPhases.end());
+    std::vector<int> members = reactingEndMembers(system, withMu);
+    c.rank = pf::systemRank(system.run, members);
+    c.rankDeficit = system.componentCount() - c.rank;
+    c.nir = static_cast<int>(members.size()) - c.rank;
+    c.nu = 2 + c.nv;
+    c.nuvleft = c.nu - fixed - c.isopleths;
+    bool excessHeld = true;
+    for (int k = 0; k < n; ++k)
+      if (setup.phases[static_cast<std::size_t>(k)].excess &&
+          std::find(combination.begin(), combination.end(), k) == combination.end())
+        excessHeld = false;
+    if (!excessHeld) {
+      c.reason = "(not in ex)";
+    } else if (c.nuvleft != c.nir) {
+      c.reason = "(no calc)";
+    } else if (!representsEveryComponent(system, withMu)) {
+      c.reason = "????";
+    } else {
+      c.taken = true;
+    }
+    list.push_back(std::move(c));
+  } while (nextCombination(combination, n));
+  return list;
+}
+
+namespace {
+
+void debugListing(Io& io, const Candidate& c, int npmax) {
+  std::string line = c.taken ? "good one " : "excluded " + c.reason;
+  line += ": nu = " + std::to_string(c.nu) + "; rank = " + std::to_string(c.rank) +
+          "; ntake = " + std::to_string(c.phases.size()) + "; npmax = " + std::to_string(npmax) +
+          "; nv = " + std::to_string(c.nv) + "; nir = " + std::to_string(c.nir);
+  io.putstr(0, line, 1, kToConsoleLog);
+  if (!c.taken) return;
+  io.putstr(0,
+            "nuv = " + std::to_string(c.nu) + "; nuvleft = " + std::to_string(c.nuvleft) +
+                "; k = " + std::to_string(c.isopleths) + "; rank = " + std::to_string(c.rank) +
+                "  rank deficit = " + std::to_string(c.rankDeficit) +
+                "; nir = " + std::to_string(c.nir),
+            1, kToConsoleLog);
+}
+
+// Only pure phases: their reactions are a reactions calculation.
+void handToReactions(Io& io, LoopContext& c, const Assemblage& system) {
+  const PhaseDiagramSetup& setup = c.setup;
+  if (setup.G > 2 && c.script.setvarState == kUsePreset) {
+    io.putstr(0, "no solid solutions involved: run in mode 3", 1, kToConsoleLog);
+    bomb("make", "not currently implemented");
+  }
+  ReactionsChoice choice;
+  for (const ChosenPhase& p : setup.phases)
+    if (p.excess) choice.excess.push_back(p.name);
+  choice.excludedEndMembers = excludedEndMembers(system);
+  reactionsmode(io, system.run, c.windows, c.script, setup.gibbs, choice);
+}
+
+int drawingWidth(const std::vector<Candidate>& list) {
+  int width = 2;
+  for (const Candidate& c : list)
+    if (c.taken) width = std::max(width, 2 + c.nv);
+  return width;
+}
+
+}  // namespace
+
+void runassemblages(Io& io, LoopContext& c) {
+  const PhaseDiagramSetup& setup = c.setup;
+  Assemblage system = chosenSystem(setup, c.tables);
+  if (!setup.anySolution() && setup.npure > 1 && !setup.bulk) {
+    handToReactions(io, c, system);
+    return;
+  }
+  std::vector<int> all(static_cast<std::size_t>(system.run.count()));
+  std::iota(all.begin(), all.end(), 1);
+  const int rank = systemRank(system.run, all);
+  std::vector<Candidate> list = candidates(setup, c.tables, system, rank);
+
+  io.reportAllocation("accx", kAccxBytes);
+  if (setup.uncertainties) io.reportAllocation("covx", kCovxBytes);
+  LoopState state(io, c, system);
+  state.drawing.drawnames = c.drawnames;
+  state.drawing.width = drawingWidth(list);
+  if (c.drawnames && state.drawingWanted())
+    drawingFileHead(io, c.label, state.drawing.width, system.componentCount());
+  for (const Candidate& candidate : list) {
+    if (setup.infolevel >= 2) debugListing(io, candidate, static_cast<int>(setup.phases.size()));
+    if (!candidate.taken) continue;
+    if (candidate.nu - candidate.isopleths < 1) bomb("make", "nu < 1");
+    solve(io, state, candidate);
+  }
+  if (c.drawnames && state.drawingWanted()) drawingFileTail(io, c.windows);
+  if (setup.uncertainties) io.reportRelease("covx", kCovxBytes);
+  io.reportRelease("accx", kAccxBytes);
+}
+
+}  // namespace pf

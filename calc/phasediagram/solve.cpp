@@ -1,0 +1,484 @@
+// `solve`: one assemblage of the loop, point by point.
+#include "calc/phasediagram/solve.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "calc/ax/activity.h"
+#include "calc/ax/order.h"
+#include "calc/reactions/reaction_line.h"
+#include "common/bomb.h"
+#include "common/numbers.h"
+#include "common/text.h"
+
+namespace pf {
+
+LoopState::LoopState(Io& io_, LoopContext& context, const Assemblage& system_)
+    : io(io_), c(context), system(system_) {
+  for (int k = 1; k <= system.run.components(); ++k)
+    componentRows.push_back(system.run.componentRow[static_cast<std::size_t>(k)]);
+  points = pointList(c.setup, c.windows);
+}
+
+bool LoopState::drawingWanted() const {
+  return c.script.plotix == kUsePreset && c.script.makeo && io.isOpen(kOfile);
+}
+
+unsigned LoopState::resultsMask() const {
+  return c.setup.dogmin && c.setup.infolevel == 0 ? kToLog : kToAll;
+}
+
+unsigned LoopState::marksMask() const {
+  return c.setup.dogmin && c.setup.infolevel == 0 ? kToLog : kToConsoleLog;
+}
+
+void LoopState::endMarks() {
+  if (!markLineOpen) return;
+  io.endLine(marksMask());
+  markLineOpen = false;
+  marks = 0;
+}
+
+void LoopState::mark(const std::string& text) {
+  io.putstr(0, text + " ", 0, marksMask());
+  markLineOpen = true;
+  if (++marks == kFailureMarksPerLine) endMarks();
+}
+
+namespace {
+
+// ---- the assemblage ------------------------------------------------------------
+
+AssemblageSpec specOf(const LoopState& s, const Candidate& candidate) {
+  AssemblageSpec spec;
+  const PhaseDiagramSetup& setup = s.c.setup;
+  for (int k : candidate.phases) {
+    const ChosenPhase& p = setup.phases[static_cast<std::size_t>(k)];
+    (p.ref.solution ? spec.solutions : spec.pures).push_back(p.ref.index);
+  }
+  const int n = static_cast<int>(setup.phases.size());
+  for (std::size_t m = 0; m < setup.mus.size(); ++m) {
+    const AssemblagePhase& mu = s.system.phases[static_cast<std::size_t>(n) + m];
+    MuPhaseSpec spec1;
+    spec1.name = mu.name;
+    spec1.record = s.system.run.em[static_cast<std::size_t>(mu.firstEndMember + 1)];
+    spec1.mu = setup.mus[m].value;
+    spec.muPhases.push_back(spec1);
+  }
+  spec.componentRows = s.componentRows;
+  return spec;
+}
+
+void progressHeader(Io& io, const LoopState& s, const Candidate& candidate, int number) {
+  const PhaseDiagramSetup& setup = s.c.setup;
+  const unsigned mask = s.resultsMask();
+  io.putstr(1, "<== " + std::to_string(number) + " " + std::string(46, '=') + ">", 1, mask);
+  std::string line = "phases : ";
+  bool listed = false;
+  std::vector<std::string> excess;
+  bool fluid = false;
+  for (int k : candidate.phases) {
+    const ChosenPhase& p = setup.phases[static_cast<std::size_t>(k)];
+    if (!p.excess) {
+      line += (listed ? " " : "") + p.name;
+      listed = true;
+    } else if (p.fluidExcess && setup.fluidtype != kFluidGiven) {
+      fluid = true;
+    } else {
+      excess.push_back(p.name);
+    }
+  }
+  if (!excess.empty() || !setup.mus.empty() || fluid) {
+    std::string inside;
+    for (const std::string& name : excess) inside += (inside.empty() ? "" : ",") + name;
+    for (const SetQuantity& q : setup.mus)
+      inside += (inside.empty() ? "mu(" : ", mu(") + q.name + ")";
+    if (fluid) inside += (inside.empty() ? "" : ",") + std::string("fluid");
+    line += (listed ? " - (" : " (") + inside + ")";
+  }
+  io.putstr(0, line, 1, mask);
+}
+
+NleOptions solverOptions(const LoopState& s) {
+  NleOptions o;
+  o.printLevel = s.c.setup.infolevel;
+  o.jacobianMode = std::clamp(s.c.script.fdaccess, 0, 2);
+  o.lineSearch = s.c.setup.lineSearch;
+  o.minimising = s.c.setup.dogmin;
+  o.mask = s.marksMask();
+  return o;
+}
+
+// The solver's P and T ranges are the window's scaling.
+QuantityRanges rangesOf(const WindowState& w, QuantityRanges r) {
+  r.pLow = -w.Poffset / w.Pscale;
+  r.pHigh = (1 - w.Poffset) / w.Pscale;
+  r.tLow = -w.Toffset / w.Tscale;
+  r.tHigh = (1 - w.Toffset) / w.Tscale;
+  return r;
+}
+
+// What each point of the assemblage sets: isopleth quantities, pure-phase
+// activities and mu phases by the setup's lists.
+struct Settings {
+  std::vector<int> isoplethQuantity;  // per setup isopleth; -1 when not in the assemblage
+  std::vector<int> activityMember;    // per setup activity: end-member in the assemblage, or -1
+  std::vector<int> muPhase;           // per setup mu: phase in the assemblage
+  bool solveP = false;
+  bool solveT = false;
+};
+
+Settings settingsOf(const LoopState& s, const Candidate& candidate, const EquilibriumSystem& sys) {
+  const PhaseDiagramSetup& setup = s.c.setup;
+  const Assemblage& a = sys.assemblage();
+  Settings out;
+  for (const IsoplethSetting& iso : setup.isopleths) {
+    auto it = std::find(candidate.phases.begin(), candidate.phases.end(), iso.phase);
+    int q = -1;
+    if (it != candidate.phases.end() && !iso.mode)
+      q = sys.variableQuantity(static_cast<int>(it - candidate.phases.begin()), iso.variable);
+    out.isoplethQuantity.push_back(q);
+  }
+  for (const SetQuantity& q : setup.activities) {
+    int member = -1;
+    for (int e = 0; e < a.endMemberCount(); ++e) {
+      const AssemblageEndMember& em = a.endMembers[static_cast<std::size_t>(e)];
+      if (em.name == q.name && a.phases[static_cast<std::size_t>(em.phase)].kind == PhaseKind::pure)
+        member = e;
+    }
+    out.activityMember.push_back(member);
+  }
+  const int real = static_cast<int>(candidate.phases.size());
+  for (std::size_t m = 0; m < setup.mus.size(); ++m)
+    out.muPhase.push_back(real + static_cast<int>(m));
+  const int v = setup.v;
+  out.solveP = v == 0 || (v == 1 && s.c.windows.calcvariable == kVarP);
+  out.solveT = v == 0 || (v == 1 && s.c.windows.calcvariable == kVarT);
+  return out;
+}
+
+AssemblageOutput outputOf(const LoopState& s, EquilibriumSystem& sys, int number) {
+  const PhaseDiagramSetup& setup = s.c.setup;
+  const Assemblage& a = sys.assemblage();
+  AssemblageOutput out;
+  out.number = number;
+  out.variance = setup.v;
+  for (const AssemblagePhase& p : a.phases)
+    if (p.kind != PhaseKind::mu) out.phases.push_back(p.name);
+  for (int c = 0; c < a.componentCount(); ++c) out.components.push_back(a.componentName(c));
+  const std::vector<Quantity>& list = sys.quantities();
+  for (int j = 0; j < a.phaseCount(); ++j) {
+    const AssemblagePhase& p = a.phases[static_cast<std::size_t>(j)];
+    if (p.kind != PhaseKind::solution) continue;
+    const SolutionPhase& phase = s.c.tables.solutions[static_cast<std::size_t>(p.index)];
+    std::vector<Real> guesses = phase.guesses();
+    for (int t = 0; t < phase.variableCount(); ++t) {
+      int q = sys.variableQuantity(j, t);
+      out.variables.push_back(list[static_cast<std::size_t>(q)].name);
+      out.ranges.push_back(variableRange(phase, t, guesses));
+      out.variablePhase.push_back(j);
+    }
+  }
+  for (const SetQuantity& q : setup.activities) {
+    switch (s.c.script.activities.form) {
+      case ActivityForm::activity:
+        out.rowHeads.push_back("a(" + q.name + ")");
+        break;
+      case ActivityForm::loga:
+        out.rowHeads.push_back("log a(" + q.name + ")");
+        break;
+      case ActivityForm::lna:
+        out.rowHeads.push_back("ln a(" + q.name + ")");
+        break;
+    }
+  }
+  for (const SetQuantity& q : setup.mus) out.rowHeads.push_back("mu(" + q.name + ")");
+  return out;
+}
+
+// The values shown for the set activities and mu of a point.
+std::vector<Real> shownRow(const LoopState& s, const PointSpec& p) {
+  const PhaseDiagramSetup& setup = s.c.setup;
+  std::vector<Real> shown;
+  std::size_t varied = 0;
+  auto next = [&](const SetQuantity& q) { return q.varied ? p.row[varied++] : q.value; };
+  for (const SetQuantity& q : setup.activities) {
+    Real lna = next(q);
+    switch (s.c.script.activities.form) {
+      case ActivityForm::activity:
+        shown.push_back(std::exp(lna));
+        break;
+      case ActivityForm::loga:
+        shown.push_back(lna / std::log(10.0L));
+        break;
+      case ActivityForm::lna:
+        shown.push_back(lna);
+        break;
+    }
+  }
+  for (const SetQuantity& q : setup.mus) shown.push_back(next(q));
+  return shown;
+}
+
+// ---- a point ------------------------------------------------------------------
+
+// An isopleth on a phase with order variables needs a state of order at
+// which every site fraction is positive: the other order variables are
+// drawn within their ranges until one is found.
+void legalOrder(Io& io, LoopState& s, EquilibriumSystem& sys, int phase, int heldVariable) {
+  const AssemblagePhase& ap = sys.assemblage().phases[static_cast<std::size_t>(phase)];
+  const SolutionPhase& solution = s.c.tables.solutions[static_cast<std::size_t>(ap.index)];
+  if (!solution.hasOrder) return;
+  std::vector<Real> x(static_cast<std::size_t>(solution.variableCount()));
+  auto load = [&]() {
+    for (int t = 0; t < solution.variableCount(); ++t)
+      x[static_cast<std::size_t>(t)] = sys.value(sys.variableQuantity(phase, t));
+  };
+  load();
+  if (siteFractionsPositive(solution, x)) return;
+  for (int attempt = 0; attempt < kLegalQAttempts; ++attempt) {
+    for (int t = 0; t < solution.variableCount(); ++t) {
+      const Variable& var = solution.variables[static_cast<std::size_t>(t)];
+      if (!var.order || t == heldVariable) continue;
+      Range r = variableRange(solution, t, x);
+      x[static_cast<std::size_t>(t)] = r.low + (r.high - r.low) * s.c.tables.random.next();
+    }
+    if (siteFractionsPositive(solution, x)) {
+      for (int t = 0; t < solution.variableCount(); ++t)
+        if (t != heldVariable)
+          sys.setValue(sys.variableQuantity(phase, t), x[static_cast<std::size_t>(t)]);
+      io.putstr(0,
+                "illegal Q starting guess in isopleth-ing involving " + solution.name +
+                    ": random value used",
+                1, kToConsoleLog);
+      return;
+    }
+  }
+  bomb("setx", "cannot find legal Q for isopleth in " + solution.name);
+}
+
+// `setx`: the set quantities of the point, and the starting values of the
+// unknowns when the point starts afresh.
+void setx(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set, const PointSpec& p,
+          bool fresh) {
+  const WindowState& w = s.c.windows;
+  if (fresh) sys.resetGuesses();
+  if (set.solveP) {
+    if (fresh) sys.setValue(kPQuantity, w.Pmid);
+  } else {
+    sys.hold(kPQuantity, p.P);
+  }
+  if (set.solveT) {
+    if (fresh) sys.setValue(kTQuantity, w.Tmid);
+  } else {
+    sys.hold(kTQuantity, p.T);
+  }
+  const PhaseDiagramSetup& setup = s.c.setup;
+  for (std::size_t i = 0; i < setup.isopleths.size(); ++i) {
+    int q = set.isoplethQuantity[i];
+    if (q < 0) continue;
+    sys.hold(q, p.isopleth[i]);
+  }
+  for (std::size_t i = 0; i < setup.isopleths.size(); ++i) {
+    if (set.isoplethQuantity[i] < 0) continue;
+    const IsoplethSetting& iso = setup.isopleths[i];
+    for (int j = 0; j < sys.assemblage().phaseCount(); ++j)
+      if (sys.variableQuantity(j, iso.variable) == set.isoplethQuantity[i])
+        legalOrder(io, s, sys, j, iso.variable);
+  }
+  std::size_t varied = 0;
+  for (std::size_t i = 0; i < setup.activities.size(); ++i) {
+    const SetQuantity& q = setup.activities[i];
+    Real lna = q.varied ? p.row[varied++] : q.value;
+    if (set.activityMember[i] >= 0) sys.setActivity(set.activityMember[i], std::exp(lna));
+  }
+  for (std::size_t i = 0; i < setup.mus.size(); ++i) {
+    const SetQuantity& q = setup.mus[i];
+    Real mu = q.varied ? p.row[varied++] : q.value;
+    sys.setMu(set.muPhase[i], mu);
+  }
+}
+
+bool knownToSimplecalc(int fluidtype) {
+  return fluidtype >= kFluidSeveral && fluidtype <= kFluidAqueousMixed &&
+         fluidtype != kFluidSeparate;
+}
+
+PointResult extract(EquilibriumSystem& sys, const Candidate& candidate, int code) {
+  PointResult r;
+  r.code = code;
+  r.solved = code == kConverged;
+  const std::vector<Quantity>& list = sys.quantities();
+  if (static_cast<int>(list.size()) != 2 + candidate.nv) bomb("extract", "dimensions do not match");
+  for (const Quantity& q : list) r.values.push_back(q.value);
+  return r;
+}
+
+bool insideWindow(const WindowState& w, const Settings& set, const PointResult& r) {
+  if (set.solveT && !inrange(w, kRangeT, r.values[kTQuantity])) return false;
+  if (set.solveP && !inrange(w, kRangeP, r.values[kPQuantity])) return false;
+  return true;
+}
+
+// The mark of a point that is not accepted: the solver's code, or where a
+// converged point lies against the window.
+std::string markOf(const WindowState& w, const Settings& set, const PointResult& r) {
+  if (!r.solved) return std::to_string(r.code);
+  if (set.solveT) {
+    Real T = r.values[kTQuantity];
+    if (T < w.Tlow) return "-";
+    if (T > w.Thigh) return "+";
+  }
+  if (set.solveP) {
+    Real P = r.values[kPQuantity];
+    if (P < w.Plow) return "-";
+    if (P > w.Phigh) return "+";
+  }
+  return "?";
+}
+
+}  // namespace
+
+Real simplecalc(EquilibriumSystem& system, const WindowState& w, int fluidtype) {
+  if (!knownToSimplecalc(fluidtype)) bomb("simplecalc", "unknown fluidtype");
+  int q = 0;
+  LineSpec spec;
+  switch (w.calcvariable) {
+    case kVarT:
+      q = kTQuantity;
+      spec.kind = kRangeT;
+      spec.lo = w.Tlow;
+      spec.hi = w.Thigh;
+      spec.base = kBaseT;
+      break;
+    case kVarP:
+      q = kPQuantity;
+      spec.kind = kRangeP;
+      spec.lo = w.Plow;
+      spec.hi = w.Phigh;
+      spec.base = kBaseP;
+      break;
+    default:
+      bomb("calc", "unknown calcvariable");
+  }
+  const Real scale = system.quantities()[static_cast<std::size_t>(q)].scale;
+  const int n = system.normaliser(0);
+  LineFunction f = [&](Real x) {
+    system.setValue(q, x);
+    LineValue v;
+    if (system.evaluateAtValues(true) != Evaluation::ok) {
+      v.g = std::nan("");
+      return v;
+    }
+    v.g = system.residuals()[0] * n;
+    v.slope = system.lastJacobian()(0, 0) * n * scale;
+    return v;
+  };
+  LineRoots roots = find(f, spec);
+  Real root = roots.first;
+  if (insideLine(spec, root)) {
+    system.setValue(q, root);
+    system.evaluateAtValues(false);
+  }
+  return root;
+}
+
+std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate) {
+  const PhaseDiagramSetup& setup = s.c.setup;
+  const WindowState& w = s.c.windows;
+  const int number = ++s.assemblages;
+  Assemblage a = makeAssemblage(s.c.tables, specOf(s, candidate));
+  s.endMarks();
+  progressHeader(io, s, candidate, number);
+  if (setup.infolevel >= 2 && candidate.rankDeficit > 0)
+    io.putstr(0, "composition matrix is rank deficient", 1, kToConsoleLog);
+
+  FinderOptions finder;
+  finder.caller = FinderCaller::phaseDiagram;
+  finder.excludedEndMembers = excludedEndMembers(a);
+  finder.progress = setup.infolevel >= 2;
+  ReactionSet set = findreactions(io, a.run, finder);
+  if (set.reactions.empty()) {
+    io.putstr(0, "  cannot calculate this equilibrium (no reactions)", 1, s.resultsMask());
+    return {};
+  }
+  if (set.degenerate || static_cast<int>(set.reactions.size()) != candidate.nir) {
+    io.putstr(0, "  cannot calculate this equilibrium (degenerate?)", 1, s.resultsMask());
+    return {};
+  }
+
+  EquilibriumSettings settings;
+  settings.gibbs = setup.gibbs;
+  settings.activity.io = &io;
+  settings.activity.ds6 = setup.gibbs.ds6;
+  settings.solver = solverOptions(s);
+  EquilibriumSystem sys(io, s.c.tables, std::move(a), set.reactions, settings);
+  const Settings point = settingsOf(s, candidate, sys);
+  CrossRefRequest request;
+  request.p = w.Pmid;
+  request.t = w.Tmid;
+  request.solveP = point.solveP;
+  request.solveT = point.solveT;
+  request.ranges = rangesOf(w, request.ranges);
+  sys.makecrossrefs(request);
+  const AssemblageOutput out = outputOf(s, sys, number);
+
+  std::vector<PointResult> stored;
+  int converged = 0;
+  bool headerWritten = false;
+  bool lineStarted = true;  // the next accepted point starts a line of the diagram
+  bool warm = false;
+  const bool simple = setup.v == 1 && sys.unknownCount() == 1 && sys.reactionCount() == 1;
+  for (const PointSpec& p : s.points) {
+    ++s.pointsTried;
+    if (p.newLine) {
+      lineStarted = true;
+      warm = false;
+    }
+    setx(io, s, sys, point, p, !warm);
+    int code = kConverged;
+    if (sys.unknownCount() == 0 && setup.v == 2) {
+      code = sys.evaluateAtValues(false) == Evaluation::ok ? kConverged : kCouldNotStart;
+    } else if (simple) {
+      int q = w.calcvariable == kVarT ? kTQuantity : kPQuantity;
+      Real root = simplecalc(sys, w, setup.fluidtype);
+      code = inrange(w, q == kTQuantity ? kRangeT : kRangeP, root) ? kConverged : kNoInterval;
+    } else {
+      code = donle(sys, io).code;
+      if (code != kConverged && warm) {
+        // a start from the last point can fail where the set-up's guesses do not
+        setx(io, s, sys, point, p, true);
+        code = donle(sys, io).code;
+      }
+    }
+    PointResult r = extract(sys, candidate, code);
+    r.row = shownRow(s, p);
+    if (r.solved) ++converged;
+    r.accepted = r.solved && insideWindow(w, point, r);
+    warm = r.solved;
+    if (!r.accepted) {
+      s.mark(markOf(w, point, r));
+      continue;
+    }
+    ++s.pointsAccepted;
+    s.endMarks();
+    printresults(io, w, out, r, lineStarted, s.resultsMask());
+    if (s.c.script.printxyz == kUsePreset) guessblock(io, out, r);
+    if (s.drawingWanted()) {
+      if (!headerWritten || (s.drawing.drawnames && lineStarted)) {
+        drawingHeader(io, out, drawingName(s.drawing, setup.v, number), s.drawing);
+        headerWritten = true;
+      }
+      drawingLine(io, w, r, s.drawing);
+    }
+    lineStarted = false;
+    if (static_cast<int>(stored.size()) < kMaxStoredPoints) stored.push_back(std::move(r));
+  }
+  s.endMarks();
+  if (stored.empty())
+    io.putstr(0, converged > 0 ? "<== nothing in range ==>" : "<== nothing found ==>", 1,
+              s.resultsMask());
+  return stored;
+}
+
+}  // namespace pf
