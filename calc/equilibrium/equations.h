@@ -96,8 +96,13 @@ class EquilibriumSystem final : public NleSystem {
   Real value(int quantity) const { return list_[static_cast<std::size_t>(quantity)].value; }
   int unknownCount() const;
   // Solved compositional variables back to their phases' starting guesses,
-  // solved modes to equal shares.
+  // solved modes to equal shares of what the held modes leave.
   void resetGuesses();
+
+  // A pure phase's fixed activity (end-member index), and a mu phase's
+  // chemical potential mu + muPerKelvin * T (phase index), for the point.
+  void setActivity(int endMember, Real activity);
+  void setMu(int phase, Real mu, Real muPerKelvin = 0);
 
   // ---- bulk composition ---------------------------------------------------
   // Amounts of the assemblage's components (in its component order), and
@@ -131,7 +136,10 @@ class EquilibriumSystem final : public NleSystem {
   int coefficient(int k, int e) const;
   int normaliser(int k) const { return normalisers_[static_cast<std::size_t>(k)]; }
   Real lnK(int k) const { return lnK_[static_cast<std::size_t>(k)]; }
-  std::span<const Real> residuals() const { return {residuals_.data(), residuals_.size()}; }
+  // the residuals of the last evaluateAtValues
+  std::span<const Real> residuals() const {
+    return {residuals_.data(), static_cast<std::size_t>(equationCount())};
+  }
   // rows: equations; columns: solved quantities in list order
   MatrixRef lastJacobian() { return {jacobian_.data(), equationCount(), unknownCount()}; }
   Real endMemberG(int e) const { return g_[static_cast<std::size_t>(e)]; }  // kJ, at P, T
@@ -153,23 +161,27 @@ class EquilibriumSystem final : public NleSystem {
 
   NleWorkspace& workspace() { return workspace_; }
 
+  // What donle does (below).
+  NleResult solve(Io& io, const NleOptions& options);
+
  private:
-  struct Column {
-    int quantity = 0;
-  };
+  void refreshColumns();
   void buildStepBounds();
-  bool admissible(std::span<const Real> y);
   void unscale(std::span<const Real> y);
+  bool admissible(std::span<const Real> y) const;
   bool siteFractionsOk();
-  bool activitiesOk(bool jacobian);
+  bool activitiesOk(unsigned what);
   void gibbsEnergies(bool derivatives);
   void reactionResiduals(std::span<Real> residuals, MatrixRef jacobian);
   bool massBalanceRows(std::span<Real> residuals, MatrixRef jacobian);
   void checkShape() const;
+  void printQuantityLines();
   void printFailed();
   void printLnK();
   void fdcheck1();
   void printCompositions();
+  Real& dcomp(int phase, int c, int variable);
+  Real dcomp(int phase, int c, int variable) const;
 
   Io& io_;
   const PhaseTables& tables_;
@@ -179,13 +191,14 @@ class EquilibriumSystem final : public NleSystem {
   // reactions, sparse: terms [start[k], start[k + 1]) of (end-member, nu)
   std::vector<int> reactionStart_, reactionMember_, reactionNu_;
   std::vector<int> normalisers_;
+  std::vector<Real> amount_;  // [e][c]: amount of component c in end-member e
 
   std::vector<Quantity> list_;
   std::vector<int> firstVariable_;  // per phase: quantity of variable 0, -1 unless a solution
   std::vector<int> mode_;           // per phase: quantity of its mode, -1 without modes
-  std::vector<int> solvedColumn_;   // per quantity: its jacobian column, -1 when held
+  std::vector<int> column_;         // per quantity: its jacobian column, -1 when held
+  int unknowns_ = 0;
   StepBounds bounds_;
-  bool modes_ = false;
 
   // bulk
   bool bulk_ = false;
@@ -195,17 +208,20 @@ class EquilibriumSystem final : public NleSystem {
   // per-evaluation state, sized once
   std::vector<Real> x_;                   // per quantity
   std::vector<ActivityResult> activity_;  // per phase (solutions only used)
+  ActivityResult scratch_;                // for the finite-difference checks
   std::vector<Real> g_, dgdT_, dgdP_;     // per end-member
   std::vector<Real> rtlna_;               // per end-member
   Real gP_ = -1, gT_ = -1;                // where g_ was formed
   bool gDerivatives_ = false;             // and dgdT_, dgdP_ with it
   std::vector<Real> lnK_;
-  std::vector<Real> comp_;   // [phase][c]
-  std::vector<Real> dcomp_;  // [phase][c][variable]
+  std::vector<Real> comp_;       // [phase][c]
+  std::vector<Real> dcomp_;      // [phase][c][variable]
+  std::vector<Real> projected_;  // [phase][row]: M times the phase's composition
   std::vector<Real> massBalance_;
   std::vector<Real> residuals_;  // of evaluateAtValues
   std::vector<Real> jacobian_;   // copy of the last jacobian
   std::vector<Real> yNow_;
+  std::vector<Real> saved_;  // values before a refining solve
   NleWorkspace workspace_;
 };
 
