@@ -108,16 +108,25 @@ void drawingFileHead(Io& io, const std::string& label, int width, int components
 }
 
 void drawingFileTail(Io& io, const WindowState& w) {
-  const Real Tlow = w.Tlow - kCelsius, Thigh = w.Thigh - kCelsius;
-  const Real dT = tickStep(Thigh - Tlow), dP = tickStep(w.Phigh - w.Plow);
+  // a window of one value is widened: the drawing needs an area
+  Real Tlow = w.Tlow - kCelsius, Thigh = w.Thigh - kCelsius, Plow = w.Plow, Phigh = w.Phigh;
+  if (!(Thigh > Tlow)) {
+    Tlow -= 50;
+    Thigh += 50;
+  }
+  if (!(Phigh > Plow)) {
+    Plow = std::max(Plow - 1, Real(0));
+    Phigh += 1;
+  }
+  const Real dT = tickStep(Thigh - Tlow), dP = tickStep(Phigh - Plow);
   io.putstr(1, "*", 1, kToOfile);
   io.putstr(0, "*", 1, kToOfile);
-  io.putstr(
-      0, "window " + plain(Tlow) + " " + plain(Thigh) + " " + plain(w.Plow) + " " + plain(w.Phigh),
-      1, kToOfile);
+  io.putstr(0,
+            "window " + plain(Tlow) + " " + plain(Thigh) + " " + plain(Plow) + " " + plain(Phigh),
+            1, kToOfile);
   io.putstr(0,
             "bigticks " + plain(dT) + " " + plain(firstTick(Tlow, dT)) + " " + plain(dP) + " " +
-                plain(firstTick(w.Plow, dP)),
+                plain(firstTick(Plow, dP)),
             1, kToOfile);
   io.putstr(0, "smallticks " + plain(dT / 5) + " " + plain(dP / 5), 1, kToOfile);
   io.putstr(0, "*", 1, kToOfile);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 
+#include "calc/ax/activity.h"
 #include "calc/ax/order.h"
 #include "calc/phasediagram/setup.h"
 #include "common/bomb.h"
@@ -250,12 +251,18 @@ std::vector<CompositionalVariable> compositionalVariables(const PhaseTables& tab
   return list;
 }
 
-// A value is legal for a variable inside its range: the file's limits, or
-// the range that keeps the phase's site fractions non-negative.
+// A value is legal for a variable inside its range (the file's limits, or
+// the range that keeps the phase's site fractions non-negative) where every
+// site fraction of the phase stays positive, the other variables at their
+// starting guesses: at a value that empties a site (x(ol) = 1 empties Mg)
+// the activities that the equations take the logarithm of vanish.
 bool legalValue(const SolutionPhase& s, int t, Real x) {
-  Range r = variableRange(s, t, s.guesses());
+  std::vector<Real> at = s.guesses();
+  Range r = variableRange(s, t, at);
   const Real slack = 1e-12L;
-  return x >= r.low - slack && x <= r.high + slack;
+  if (x < r.low - slack || x > r.high + slack) return false;
+  at[static_cast<std::size_t>(t)] = x;
+  return siteFractionsPositive(s, at);
 }
 
 bool anyFluidExcess(const PhaseDiagramSetup& setup) {

@@ -413,14 +413,14 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
   settings.activity.ds6 = setup.gibbs.ds6;
   settings.solver = solverOptions(s);
   EquilibriumSystem sys(io, s.c.tables, std::move(a), set.reactions, settings);
-  const Settings point = settingsOf(s, candidate, sys);
   CrossRefRequest request;
   request.p = w.Pmid;
   request.t = w.Tmid;
-  request.solveP = point.solveP;
-  request.solveT = point.solveT;
+  request.solveP = setup.v == 0 || (setup.v == 1 && w.calcvariable == kVarP);
+  request.solveT = setup.v == 0 || (setup.v == 1 && w.calcvariable == kVarT);
   request.ranges = rangesOf(w, request.ranges);
   sys.makecrossrefs(request);
+  const Settings point = settingsOf(s, candidate, sys);
   const AssemblageOutput out = outputOf(s, sys, number);
 
   std::vector<PointResult> stored;

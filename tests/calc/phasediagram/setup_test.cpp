@@ -304,13 +304,17 @@ TEST(CompositionIsopleths, RangesListsAndIllegalValues) {
       {"0.2 0.5 0.4\n0.15\n",
        {0.2L, 0.35L, 0.5L},
        "isopleth interval too large (greater than high-low)\ntry again: interval : "},
-      {"0 0.9 0.001\n0.3\n",
-       {0, 0.3L, 0.6L, 0.9L},
+      {"0.05 0.95 0.001\n0.3\n",
+       {0.05L, 0.35L, 0.65L, 0.95L},
        "isopleth interval too small  (max = 201)  values\ntry again: interval : "},
       {"0.5 1.5 0.1\n0.5 0.7\n",
        {0.5L, 0.6L, 0.7L},
        "high not legal : try again\nisopleth: low,high : "},
-      {"0.3 -0.2 0.7\n", {0.3L, 0.7L}, "some of the values are not legal and have been ignored\n"},
+      // an end-member's own composition empties a site: not a value to hold
+      {"0.3 -0.2 0.7 1\n",
+       {0.3L, 0.7L},
+       "some of the values are not legal and have been ignored\n"},
+      {"0 0.6 0.2\n0.2 0.6\n", {0.2L, 0.4L, 0.6L}, "low not legal : try again\n"},
   };
   for (const Case& c : cases) {
     Isopleths iso("ol opx q", 2, "setiso ask x(ol) 0 0 0\n", "x(ol)\n" + c.answers);
