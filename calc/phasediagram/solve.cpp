@@ -299,6 +299,24 @@ void setx(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set, con
   }
 }
 
+// A start far from the solution can drive P or T onto the end of its range
+// before the compositions have moved: the compositions are settled first
+// with P and T held at their starting values, then everything is solved
+// from there.
+int stagedSolve(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set,
+                const PointSpec& p) {
+  if (!set.solveP && !set.solveT) return kShouldntGetHere;
+  setx(io, s, sys, set, p, true);
+  if (set.solveP) sys.hold(kPQuantity, sys.value(kPQuantity));
+  if (set.solveT) sys.hold(kTQuantity, sys.value(kTQuantity));
+  NleOptions quiet = sys.settings().solver;
+  quiet.printLevel = std::min(quiet.printLevel, 1);
+  if (sys.unknownCount() > 0) donle(sys, io, quiet);
+  if (set.solveP) sys.release(kPQuantity);
+  if (set.solveT) sys.release(kTQuantity);
+  return donle(sys, io).code;
+}
+
 bool knownToSimplecalc(int fluidtype) {
   return fluidtype >= kFluidSeveral && fluidtype <= kFluidAqueousMixed &&
          fluidtype != kFluidSeparate;
@@ -450,6 +468,7 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
         setx(io, s, sys, point, p, true);
         code = donle(sys, io).code;
       }
+      if (code != kConverged) code = stagedSolve(io, s, sys, point, p);
     }
     PointResult r = extract(sys, candidate, code);
     r.row = shownRow(s, p);
