@@ -335,6 +335,11 @@ void whichphases(Io& io, const PhaseTables& tables, const ScriptSettings& script
   }
   if (!fromScript || endMemberCount(tables, c, on) > kMaxChosenEndMembers)
     on = askChoice(io, c, memory, automatic);
+  // a choice left empty by names that match nothing is asked again
+  while (automatic.empty() && std::none_of(on.begin(), on.end(), [](bool b) { return b; })) {
+    io.putstr(0, "no phases chosen: try again", 1, kToConsoleLog);
+    on = askChoice(io, c, memory, automatic);
+  }
   for (int k : automatic) on[static_cast<std::size_t>(k)] = true;
   fluidRules(tables, c, on);
 
