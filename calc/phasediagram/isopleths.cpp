@@ -68,15 +68,20 @@ std::vector<int> askWhich(Io& io, const std::vector<std::string>& names) {
 
 // The values a list of n equal steps from low to high gives (the counting
 // rule of the T and P intervals).
+// (A quotient a rounding below a whole number counts as that number.)
+int steps(Real low, Real high, Real d) {
+  return truncToInt((high - low) / d * (1 + 1e-12L));
+}
+
 int rangeCount(Real low, Real high, Real d) {
-  int n = truncToInt((high - low) / d) + 1;
+  int n = steps(low, high, d) + 1;
   if (high - kIsoplethTolerance > low + (n - 1) * d) ++n;
   return n;
 }
 
 std::vector<Real> rangeValues(Real low, Real high, Real d) {
   std::vector<Real> values;
-  int n = truncToInt((high - low) / d) + 1;
+  int n = steps(low, high, d) + 1;
   for (int i = 0; i < n; ++i) values.push_back(low + i * d);
   if (values.back() < high - kIsoplethTolerance) values.push_back(high);
   return values;
@@ -126,7 +131,7 @@ std::vector<Real> rangeOf(Io& io, const ValueRules& rules, Real low, Real high, 
   }
   for (int answers = 0;; ++answers) {
     std::string fault;
-    if (d > high - low) {
+    if (d > high - low + kIsoplethTolerance) {
       fault = "isopleth interval too large (greater than high-low)";
     } else if (rangeCount(low, high, d) > kMaxIsoplethValues) {
       fault =
