@@ -305,7 +305,6 @@ void setx(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set, con
 // from there.
 int stagedSolve(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set,
                 const PointSpec& p) {
-  if (!set.solveP && !set.solveT) return kShouldntGetHere;
   setx(io, s, sys, set, p, true);
   if (set.solveP) sys.hold(kPQuantity, sys.value(kPQuantity));
   if (set.solveT) sys.hold(kTQuantity, sys.value(kTQuantity));
@@ -468,7 +467,8 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
         setx(io, s, sys, point, p, true);
         code = donle(sys, io).code;
       }
-      if (code != kConverged) code = stagedSolve(io, s, sys, point, p);
+      if (code != kConverged && (point.solveP || point.solveT))
+        code = stagedSolve(io, s, sys, point, p);
     }
     PointResult r = extract(sys, candidate, code);
     r.row = shownRow(s, p);
