@@ -299,21 +299,68 @@ void setx(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set, con
   }
 }
 
-// A start far from the solution can drive P or T onto the end of its range
-// before the compositions have moved: the compositions are settled first
-// with P and T held at their starting values, then everything is solved
-// from there.
-int stagedSolve(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set,
-                const PointSpec& p) {
-  setx(io, s, sys, set, p, true);
-  if (set.solveP) sys.hold(kPQuantity, sys.value(kPQuantity));
-  if (set.solveT) sys.hold(kTQuantity, sys.value(kTQuantity));
+// Starting compositions spread over the ranges of the solved variables, at
+// this fraction of each range: tried in turn when the set-up's guesses do
+// not lead to the solution. A spread start at which a site fraction is not
+// positive is not tried.
+constexpr Real kSpreadStarts[] = {0.5L, 0.9L, 0.1L};
+
+bool spreadStart(const LoopState& s, EquilibriumSystem& sys, Real fraction) {
+  const Assemblage& a = sys.assemblage();
+  for (int j = 0; j < a.phaseCount(); ++j) {
+    const AssemblagePhase& ap = a.phases[static_cast<std::size_t>(j)];
+    if (ap.kind != PhaseKind::solution) continue;
+    const SolutionPhase& phase = s.c.tables.solutions[static_cast<std::size_t>(ap.index)];
+    std::vector<Real> x(static_cast<std::size_t>(phase.variableCount()));
+    for (int t = 0; t < phase.variableCount(); ++t)
+      x[static_cast<std::size_t>(t)] = sys.value(sys.variableQuantity(j, t));
+    for (int t = 0; t < phase.variableCount(); ++t) {
+      const int q = sys.variableQuantity(j, t);
+      if (!sys.quantities()[static_cast<std::size_t>(q)].solved) continue;
+      Range r = variableRange(phase, t, x);
+      x[static_cast<std::size_t>(t)] = r.low + fraction * (r.high - r.low);
+    }
+    if (!siteFractionsPositive(phase, x)) return false;
+    for (int t = 0; t < phase.variableCount(); ++t)
+      sys.setValue(sys.variableQuantity(j, t), x[static_cast<std::size_t>(t)]);
+  }
+  return true;
+}
+
+int solvePoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set,
+               const PointSpec& p, bool warm) {
   NleOptions quiet = sys.settings().solver;
   quiet.printLevel = std::min(quiet.printLevel, 1);
-  if (sys.unknownCount() > 0) donle(sys, io, quiet);
-  if (set.solveP) sys.release(kPQuantity);
-  if (set.solveT) sys.release(kTQuantity);
-  return donle(sys, io).code;
+  auto attempt = [&](bool staged) {
+    if (!staged) return donle(sys, io).code;
+    if (set.solveP) sys.hold(kPQuantity, sys.value(kPQuantity));
+    if (set.solveT) sys.hold(kTQuantity, sys.value(kTQuantity));
+    if (sys.unknownCount() > 0) donle(sys, io, quiet);
+    if (set.solveP) sys.release(kPQuantity);
+    if (set.solveT) sys.release(kTQuantity);
+    return donle(sys, io).code;
+  };
+  const bool canStage = set.solveP || set.solveT;
+  int code = donle(sys, io).code;
+  if (code == kConverged) return code;
+  if (warm) {
+    // a start from the last point can fail where the set-up's guesses do not
+    setx(io, s, sys, set, p, true);
+    code = attempt(false);
+    if (code == kConverged) return code;
+  }
+  if (canStage) {
+    setx(io, s, sys, set, p, true);
+    code = attempt(true);
+    if (code == kConverged) return code;
+  }
+  for (Real fraction : kSpreadStarts) {
+    setx(io, s, sys, set, p, true);
+    if (!spreadStart(s, sys, fraction)) continue;
+    int again = attempt(canStage);
+    if (again == kConverged) return again;
+  }
+  return code;
 }
 
 bool knownToSimplecalc(int fluidtype) {
@@ -461,14 +508,7 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
       Real root = simplecalc(sys, w, setup.fluidtype);
       code = inrange(w, q == kTQuantity ? kRangeT : kRangeP, root) ? kConverged : kNoInterval;
     } else {
-      code = donle(sys, io).code;
-      if (code != kConverged && warm) {
-        // a start from the last point can fail where the set-up's guesses do not
-        setx(io, s, sys, point, p, true);
-        code = donle(sys, io).code;
-      }
-      if (code != kConverged && (point.solveP || point.solveT))
-        code = stagedSolve(io, s, sys, point, p);
+      code = solvePoint(io, s, sys, point, p, warm);
     }
     PointResult r = extract(sys, candidate, code);
     r.row = shownRow(s, p);
