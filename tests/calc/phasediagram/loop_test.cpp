@@ -11,6 +11,7 @@
 #include "calc/phasediagram/solve.h"
 #include "common/text.h"
 #include "plot/reader.h"
+#include "tests/calc/phasediagram/affinity_check.h"
 #include "tests/calc/phasediagram/mode1_fixture.h"
 #include "tests/plot/plot_fixture.h"
 
@@ -193,6 +194,26 @@ TEST(Loop, AssemblagesThatGiveNothingSaySo) {
     EXPECT_FALSE(holds(run.d.console(), "nan")) << run.d.console();
     EXPECT_EQ(run.drawing(), "");
   }
+}
+
+// A divariant grid holds P and T at every point: the compositions are solved
+// from the a-x file's guesses (x(ol) = 0.1, x(opx) = 0.2, far from the
+// Fe-rich olivine that quartz needs), and every point is checked against
+// the physics.
+TEST(Loop, DivariantGridFromDistantGuesses) {
+  Mode1Run run(
+      "which ol opx q\nsetexcess\nsetvar 2\nsetTwindow 615 705\nsetPwindow 2.7 4.9\n"
+      "setTinterval 45\nsetPinterval 1.1\n",
+      "");
+  run.run();
+  std::vector<testing::PointRow> rows = testing::resultsRows(run.results());
+  ASSERT_EQ(rows.size(), 9u) << run.d.console();
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    EXPECT_EQ(rows[k].P.value, k < 3 ? 2.7L : k < 6 ? 3.8L : 4.9L);
+    EXPECT_EQ(testing::checkPoint(rows[k], "grid row " + std::to_string(k + 1)), 2);
+  }
+  // more iron in olivine at higher P, as quartz and ferrosilite take its place
+  EXPECT_GT(rows[6].variables["x(ol)"].value, rows[0].variables["x(ol)"].value);
 }
 
 TEST(Loop, FaultsInTheSetUpStopTheRun) {
