@@ -18,6 +18,26 @@ echo "== calculator results in $out/calc:"
 ls -1 "$out/calc" | sed 's/^/   /'
 echo "   (the conversation is in pf-log.txt, the results in pf-demo-o.txt;"
 echo "    the calculations themselves arrive in later versions)"
+# the phase-diagram demo: run (a), olivine + orthopyroxene + quartz isopleths,
+# with drawnames, so that its drawing output is drawn by plotix as it is
+diagram="$out/diagram"
+rm -rf "$diagram"
+mkdir -p "$diagram"
+for f in pf-ds6demo.txt pf-demoax.txt pf-isopleths.txt; do cp "$top/examples/$f" "$diagram/"; done
+cp "$top/examples/diagram-prefs.txt" "$diagram/pf-prefs.txt"
+echo
+echo "== PHASEFORGE phase diagram (demo run (a): examples/pf-isopleths.txt)"
+(cd "$diagram" && "$build/bin/phaseforge" < "$top/examples/diagram-answers.txt")
+if [ -x "$build/bin/plotix" ]; then
+  (cd "$diagram" && cp pf-isopleths-px.txt px-isopleths.txt &&
+    printf 'isopleths\n' | "$build/bin/plotix" > /dev/null)
+  if [ -f "$diagram/px-isopleths.eps" ]; then
+    echo "== the calculated diagram, drawn by plotix: $diagram/px-isopleths.eps"
+  else
+    echo "plotix drew no diagram from the calculation; see $diagram/px-log.txt" >&2
+    exit 1
+  fi
+fi
 if [ -f "$top/examples/plot-demo.sh" ] && [ -x "$build/bin/plotix" ]; then
   echo
   sh "$top/examples/plot-demo.sh" "$build"

@@ -129,6 +129,7 @@ void drawingFileTail(Io& io, const WindowState& w) {
                 plain(firstTick(Plow, dP)),
             1, kToOfile);
   io.putstr(0, "smallticks " + plain(dT / 5) + " " + plain(dP / 5), 1, kToOfile);
+  io.putstr(0, "numbering", 1, kToOfile);  // each line labelled with its name
   io.putstr(0, "*", 1, kToOfile);
 }
 
