@@ -204,7 +204,9 @@ Projection projectionFor(const Assemblage& assemblage) {
   for (int c = 0; c < nc; ++c) out.m[static_cast<std::size_t>(c)][static_cast<std::size_t>(c)] = 1;
   if (nc == 0) return out;
 
-  // whole numbers in proportion to the amounts: unit counts times L / divisor
+  // whole numbers in proportion to the amounts (L times them): unit counts
+  // times L / divisor, so that a combination annihilating these rows
+  // annihilates the amounts
   std::int64_t lcm = 1;
   for (int c = 1; c <= nc; ++c)
     lcm = std::lcm(lcm, static_cast<std::int64_t>(run.divisor[static_cast<std::size_t>(c)]));
@@ -256,8 +258,7 @@ Projection projectionFor(const Assemblage& assemblage) {
       std::vector<std::int64_t> nu = nullReaction(rows, columns);
       if (nu.empty()) bomb(kProcedure, "no projection of the composition matrix", 1);
       for (std::size_t k = 0; k < columns.size(); ++k)
-        w[static_cast<std::size_t>(columns[k])] =
-            nu[k] * factor[static_cast<std::size_t>(columns[k])];
+        w[static_cast<std::size_t>(columns[k])] = nu[k];
     }
     reduceByGcd(w);
     std::vector<int> row(static_cast<std::size_t>(nc));

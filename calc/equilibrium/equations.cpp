@@ -67,7 +67,11 @@ std::string fixedText(Real value, int places) {
 EquilibriumSystem::EquilibriumSystem(Io& io, const PhaseTables& tables, Assemblage assemblage,
                                      const std::vector<Reaction>& reactions,
                                      const EquilibriumSettings& settings)
-    : io_(io), tables_(tables), assemblage_(std::move(assemblage)), settings_(settings) {
+    : io_(io),
+      tables_(tables),
+      assemblage_(std::move(assemblage)),
+      settings_(settings),
+      active_(settings.solver) {
   const int n = assemblage_.endMemberCount();
   const int np = assemblage_.phaseCount();
   const int nc = assemblage_.componentCount();
@@ -329,7 +333,7 @@ bool EquilibriumSystem::admissible(std::span<const Real> y) const {
 }
 
 void EquilibriumSystem::printQuantityLines() {
-  const unsigned mask = settings_.solver.mask;
+  const unsigned mask = active_.mask;
   for (std::size_t first = 0; first < list_.size(); first += kPrintPerLine) {
     std::string names, values;
     for (std::size_t q = first; q < std::min(list_.size(), first + kPrintPerLine); ++q) {
@@ -342,8 +346,8 @@ void EquilibriumSystem::printQuantityLines() {
 }
 
 void EquilibriumSystem::printFailed() {
-  if (settings_.solver.printLevel < 1) return;
-  io_.putstr(0, "FAILED in nlefunc, at which stage x was:", 1, settings_.solver.mask);
+  if (active_.printLevel < 1) return;
+  io_.putstr(0, "FAILED in nlefunc, at which stage x was:", 1, active_.mask);
   printQuantityLines();
 }
 
@@ -360,13 +364,13 @@ bool EquilibriumSystem::siteFractionsOk() {
     siteFractions(s, x, std::span<Real>(sf));
     for (int k = 0; k < s.siteFractionCount(); ++k) {
       if (sf[static_cast<std::size_t>(k)] > 0) continue;
-      if (settings_.solver.printLevel != 0 && !settings_.solver.minimising) {
+      if (active_.printLevel != 0 && !active_.minimising) {
         negativeSfReport(io_, s, x, -1, 0);
         bomb("calca", "negative sf term");
       }
-      if (settings_.solver.printLevel >= 1) {
-        io_.putstr(0, "*", 1, settings_.solver.mask);
-        io_.putstr(0, "** NOT OK", 1, settings_.solver.mask);
+      if (active_.printLevel >= 1) {
+        io_.putstr(0, "*", 1, active_.mask);
+        io_.putstr(0, "** NOT OK", 1, active_.mask);
       }
       return false;
     }
@@ -561,10 +565,9 @@ bool EquilibriumSystem::massBalanceRows(std::span<Real> residuals, MatrixRef jac
     if (i >= kept) {
       if (std::fabs(r) < kReducedResidual) continue;
       io_.putstr(0, "residual (" + realToText(r) + "') should be zero in rank-deficient case", 1,
-                 settings_.solver.mask);
-      if (!settings_.solver.minimising) bomb("nlefunc", "residuals not in reduced system");
-      io_.putstr(0, "residuals not in reduced system - shouldn't have happened?", 1,
-                 settings_.solver.mask);
+                 active_.mask);
+      if (!active_.minimising) bomb("nlefunc", "residuals not in reduced system");
+      io_.putstr(0, "residuals not in reduced system - shouldn't have happened?", 1, active_.mask);
       return false;
     }
     residuals[static_cast<std::size_t>(nr + i)] = r;
@@ -598,7 +601,7 @@ void EquilibriumSystem::checkShape() const {
   int modes = 0;
   for (int q : mode_)
     if (q >= 0 && column_[static_cast<std::size_t>(q)] >= 0) ++modes;
-  const unsigned mask = settings_.solver.mask;
+  const unsigned mask = active_.mask;
   io_.putstr(0,
              "row " + std::to_string(rows) + " (" + std::to_string(reactionCount()) + ", " +
                  std::to_string(assemblage_.componentCount()) + ", " +
@@ -637,7 +640,7 @@ Evaluation EquilibriumSystem::evaluate(std::span<const Real> y, std::span<Real> 
     }
     if (jacobian.data != jacobian_.data())
       std::copy_n(jacobian.data, jacobian.rows * jacobian.cols, jacobian_.begin());
-    if (settings_.solver.printLevel >= kFdCheck1Level) {
+    if (active_.printLevel >= kFdCheck1Level) {
       printLnK();
       fdcheck1();
       if (bulk_) printCompositions();
@@ -661,7 +664,7 @@ Evaluation EquilibriumSystem::evaluateAtValues(bool jacobian) {
 // ---- print-outs of the highest diagnostic level ------------------------------------
 
 void EquilibriumSystem::printLnK() {
-  const unsigned mask = settings_.solver.mask;
+  const unsigned mask = active_.mask;
   io_.putstr(0, "ln k", 1, mask);
   std::string line;
   for (std::size_t k = 0; k < lnK_.size(); ++k) {
@@ -677,7 +680,7 @@ void EquilibriumSystem::printLnK() {
 // The analytical d(RT ln a)/dx of every solution against central
 // differences of the activities.
 void EquilibriumSystem::fdcheck1() {
-  const unsigned mask = settings_.solver.mask;
+  const unsigned mask = active_.mask;
   const Real p = x_[kPQuantity];
   const Real t = x_[kTQuantity];
   const Real rt = kGasConstant * t;
@@ -730,7 +733,7 @@ void EquilibriumSystem::fdcheck1() {
 }
 
 void EquilibriumSystem::printCompositions() {
-  const unsigned mask = settings_.solver.mask;
+  const unsigned mask = active_.mask;
   const int nc = assemblage_.componentCount();
   std::string head;
   addfield(head, "", kPrintField);
@@ -822,6 +825,13 @@ NleResult donle(EquilibriumSystem& system, Io& io, const NleOptions& options) {
 // then refined by further solves from it, each a Newton step that squares
 // the error, while that still lowers the largest residual.
 NleResult EquilibriumSystem::solve(Io& io, const NleOptions& options) {
+  active_ = options;
+  NleResult result = solveWith(io, options);
+  active_ = settings_.solver;
+  return result;
+}
+
+NleResult EquilibriumSystem::solveWith(Io& io, const NleOptions& options) {
   NleResult result;
   if (equationCount() == 0) {
     result.code = kCouldNotStart;
@@ -846,6 +856,7 @@ NleResult EquilibriumSystem::solve(Io& io, const NleOptions& options) {
   result = nle(*this, options, io, workspace_);
   NleOptions quiet = options;
   quiet.printLevel = std::min(options.printLevel, 1);
+  active_ = quiet;
   for (int round = 0; round < kPolishRounds; ++round) {
     if (result.code != kConverged || result.maxResidual <= kPolishedResidual) break;
     for (std::size_t q = 0; q < list_.size(); ++q) saved_[q] = list_[q].value;

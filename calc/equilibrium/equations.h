@@ -165,6 +165,7 @@ class EquilibriumSystem final : public NleSystem {
   NleResult solve(Io& io, const NleOptions& options);
 
  private:
+  NleResult solveWith(Io& io, const NleOptions& options);
   void refreshColumns();
   void buildStepBounds();
   void unscale(std::span<const Real> y);
@@ -187,6 +188,7 @@ class EquilibriumSystem final : public NleSystem {
   const PhaseTables& tables_;
   Assemblage assemblage_;
   EquilibriumSettings settings_;
+  NleOptions active_;  // the solver options of the solve under way
 
   // reactions, sparse: terms [start[k], start[k + 1]) of (end-member, nu)
   std::vector<int> reactionStart_, reactionMember_, reactionNu_;
