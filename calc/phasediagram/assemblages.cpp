@@ -193,6 +193,7 @@ void runassemblages(Io& io, LoopContext& c) {
   state.drawing.width = drawingWidth(list);
   if (c.drawnames && state.drawingWanted())
     drawingFileHead(io, c.label, state.drawing.width, system.componentCount());
+  if (io.isOpen(kOfile)) algebraLegend(io, algebraSwitches(c.script));
   for (const Candidate& candidate : list) {
     if (setup.infolevel >= 2) debugListing(io, candidate, static_cast<int>(setup.phases.size()));
     if (!candidate.taken) continue;

@@ -131,4 +131,19 @@ void drawingLine(Io& io, const WindowState& w, const PointResult& r, const Drawi
 void drawingFileHead(Io& io, const std::string& label, int width, int components);
 void drawingFileTail(Io& io, const WindowState& w);
 
+// The blocks for algebra programs, each under its script switch.
+struct AlgebraSwitches {
+  bool reactions = false;  // rmath
+  bool grid = false;       // gmath
+  bool comments = false;   // cmath
+  bool points = false;     // txmath, ptmath
+  bool any() const { return reactions || grid || comments || points; }
+};
+AlgebraSwitches algebraSwitches(const ScriptSettings& script);
+void algebraLegend(Io& io, const AlgebraSwitches& s);
+void algebraHeader(Io& io, const AlgebraSwitches& s, const EquilibriumSystem& sys,
+                   const WindowState& w, const GibbsSettings& gibbs, int assemblage);
+void algebraPoint(Io& io, const AlgebraSwitches& s, const PointResult& r, int variance,
+                  bool newLine, int assemblage);
+
 }  // namespace pf

@@ -523,6 +523,11 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
     s.endMarks();
     printresults(io, w, out, r, lineStarted, s.resultsMask());
     if (s.c.script.printxyz == kUsePreset) guessblock(io, out, r);
+    if (io.isOpen(kOfile)) {
+      const AlgebraSwitches algebra = algebraSwitches(s.c.script);
+      if (stored.empty()) algebraHeader(io, algebra, sys, w, setup.gibbs, number);
+      algebraPoint(io, algebra, r, setup.v, lineStarted, number);
+    }
     if (s.drawingWanted()) {
       if (!headerWritten || (s.drawing.drawnames && lineStarted)) {
         drawingHeader(io, out, drawingName(s.drawing, setup.v, number), s.drawing);

@@ -282,5 +282,35 @@ TEST(Drawing, NamedBlocksAreReadByTheDrawingProgram) {
             "read data : < in name: line/point name unassigned?");
 }
 
+// The algebra blocks: the reactions balance, the grid's standard Gibbs
+// energies are those of the dataset, and each point is a record.
+TEST(Algebra, ReactionsGridAndPointRecords) {
+  Mode1Run run(
+      "which pl ky q jd wo\nsetexcess\nsetvar 1\ncalctatp no\nsetTwindow 640 730\n"
+      "setPwindow 22 36\nsetTinterval 45\nrmath\ngmath\ncmath\ntxmath\n",
+      "");
+  run.run();
+  const std::string text = run.drawing();
+  EXPECT_TRUE(holds(text, "(*  ab = q + jd *) \n")) << text;
+  EXPECT_TRUE(holds(text, "(*  an = ky + wo *) \n")) << text;
+  EXPECT_TRUE(holds(text, "{\"ab\", \"an\", \"ky\", \"q\", \"jd\", \"wo\"}\n"));
+  EXPECT_TRUE(holds(text, "{{0, -1, 1, 0, 0, 1}, {-1, 0, 0, 1, 1, 0}}\n")) << text;
+  EXPECT_TRUE(holds(text, "{640.000, 685.000, 730.000}\n")) << text;
+  // ab = q + jd at the grid's P (the window's centre, 29 kbar) and 685 C
+  Console quiet;
+  GibbsSettings g;
+  g.dsmode = 5;
+  g.ds6 = true;
+  g.phaseDiagram = true;
+  const PhaseTables& t = run.tables;
+  auto G = [&](const EndMember& em) { return gem(quiet.io, em, 29, 958, g); };
+  const Real dg = G(t.pures[t.findPure("q")].record) + G(t.pures[t.findPure("jd")].record) -
+                  G(t.solutions[t.findSolution("pl")].endMembers[0].record);
+  EXPECT_TRUE(holds(text, ", " + decimalText(dg, 4) + ", ")) << static_cast<double>(dg) << text;
+  EXPECT_TRUE(holds(text, "0,  2, {")) << text;
+  EXPECT_TRUE(holds(text, "1,  2, {")) << text;
+  EXPECT_TRUE(holds(text, "},    (* 1  *) \n")) << text;
+}
+
 }  // namespace
 }  // namespace pf
