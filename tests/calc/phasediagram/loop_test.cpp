@@ -282,6 +282,26 @@ TEST(Drawing, NamedBlocksAreReadByTheDrawingProgram) {
             "read data : < in name: line/point name unassigned?");
 }
 
+TEST(Loop, HeaderNamesTheExcessPhasesAndDebugListsTheCombinations) {
+  Mode1Run run(
+      "which ol opx q coe\nsetexcess q\ninfolevel 2\nsetvar 2\nsetiso x(ol) 0.9 0.95 0\n"
+      "calctatp no\nsetTwindow 600 650\nsetPwindow 0.5 9\nsetTinterval 50\n",
+      "");
+  run.run();
+  const std::string console = run.d.console();
+  EXPECT_TRUE(holds(console, "\nphases : ol opx - (q)\n")) << console;
+  EXPECT_TRUE(holds(console,
+                    "excluded (not in ex): nu = 4; rank = 3; ntake = 3; npmax = 4; "
+                    "nv = 2; nir = 2\n"))
+      << console;
+  EXPECT_TRUE(holds(console,
+                    "good one : nu = 4; rank = 3; ntake = 3; npmax = 4; nv = 2; nir = 2\n"
+                    "nuv = 4; nuvleft = 2; k = 1; rank = 3  rank deficit = 0; nir = 2\n"))
+      << console;
+  // olivine, quartz and coesite: the q = coe line at the isopleth's olivine
+  EXPECT_TRUE(holds(console, "\nphases : ol coe - (q)\n")) << console;
+}
+
 // The algebra blocks: the reactions balance, the grid's standard Gibbs
 // energies are those of the dataset, and each point is a record.
 TEST(Algebra, ReactionsGridAndPointRecords) {
