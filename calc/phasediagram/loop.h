@@ -35,6 +35,7 @@ struct LoopContext {
   PhaseDiagramSetup& setup;
   bool drawnames = false;
   std::string label;
+  const Dataset* dataset = nullptr;  // its covariance matrix gives the uncertainties
 };
 
 void runassemblages(Io& io, LoopContext& context);
@@ -94,7 +95,15 @@ struct PointResult {
   bool accepted = false;
   std::vector<Real> values;
   std::vector<Real> row;  // the point's varied activities or mu
+  std::vector<Real> sd;   // uncertainty of each quantity (0 when held); empty: none
 };
+
+// The uncertainties of the quantities of a solved point, from the dataset's
+// enthalpy covariances and the fixed activities' uncertainties, carried
+// through the equations linearised there; empty when the system is not
+// square or its jacobian is singular.
+std::vector<Real> pointUncertainties(EquilibriumSystem& sys, const Dataset& ds,
+                                     const PhaseTables& tables);
 
 // What the writers need about the assemblage being calculated.
 struct AssemblageOutput {

@@ -18,6 +18,7 @@ const std::string kGuessSeparator = "% " + std::string(56, '-');
 struct Column {
   std::string head;
   std::string value;
+  std::string sd;  // empty for a quantity without one
   int width = kColumnWidth;
 };
 
@@ -28,19 +29,25 @@ std::string fixed(Real x, int decimals) {
 std::vector<Column> columnsOf(const WindowState& w, const AssemblageOutput& a,
                               const PointResult& r) {
   std::vector<Column> columns;
-  auto add = [&](const std::string& head, const std::string& value) {
+  auto sdText = [&](std::size_t q, int decimals) {
+    return q < r.sd.size() && r.sd[q] > 0 ? fixed(r.sd[q], decimals) : std::string();
+  };
+  auto add = [&](const std::string& head, const std::string& value, const std::string& sd) {
     Column c;
     c.head = head;
     c.value = value;
+    c.sd = sd;
     c.width = std::max(kColumnWidth, static_cast<int>(std::max(head.size(), value.size())) + 2);
     columns.push_back(c);
   };
-  add("P(kbar)", fixed(r.values[kPQuantity], w.Pdec));
-  add("T(" + std::string(1, kDegree) + "C)", fixed(r.values[kTQuantity] - kCelsius, w.Tdec));
+  add("P(kbar)", fixed(r.values[kPQuantity], w.Pdec), sdText(kPQuantity, w.Pdec));
+  add("T(" + std::string(1, kDegree) + "C)", fixed(r.values[kTQuantity] - kCelsius, w.Tdec),
+      sdText(kTQuantity, w.Tdec));
   for (std::size_t i = 0; i < a.rowHeads.size() && i < r.row.size(); ++i)
-    add(a.rowHeads[i], fixed(r.row[i], kRowDecimals));
+    add(a.rowHeads[i], fixed(r.row[i], kRowDecimals), "");
   for (std::size_t i = 0; i < a.variables.size(); ++i)
-    add(a.variables[i], fixed(r.values[2 + i], kCompositionDecimals));
+    add(a.variables[i], fixed(r.values[2 + i], kCompositionDecimals),
+        sdText(2 + i, kCompositionDecimals));
   return columns;
 }
 
@@ -71,13 +78,17 @@ void printresults(Io& io, const WindowState& w, const AssemblageOutput& a, const
   // one piece: the heads once per line of the diagram; folded, at every point
   const bool heads = separator || pieces.size() > 1;
   for (const std::vector<Column>& piece : pieces) {
-    std::string head, value;
+    std::string head, value, sd;
     for (const Column& c : piece) {
       addfield(head, c.head, c.width);
       addfield(value, c.value, c.width);
+      addfield(sd, c.sd, c.width);
     }
     if (heads) io.putstr(0, head, 1, mask);
     io.putstr(0, value, 1, mask);
+    // the uncertainties beneath, the row headed "sd" in the first field's blanks
+    if (!r.sd.empty() && sd.size() >= 2 && sd.compare(0, 2, "  ") == 0)
+      io.putstr(0, "sd" + sd.substr(2), 1, mask);
   }
 }
 

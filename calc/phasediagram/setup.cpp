@@ -288,7 +288,7 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
   projectionquestions(io, script, system, tables, setup);
   gibbsAtCentre(io, system, w, setup.gibbs);
 
-  LoopContext loop{script, w, tables, setup, context.drawnames, context.label};
+  LoopContext loop{script, w, tables, setup, context.drawnames, context.label, &context.dataset};
   runassemblages(io, loop);
 }
 

@@ -521,6 +521,8 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
     }
     ++s.pointsAccepted;
     s.endMarks();
+    if (setup.uncertainties && s.c.dataset != nullptr)
+      r.sd = pointUncertainties(sys, *s.c.dataset, s.c.tables);
     printresults(io, w, out, r, lineStarted, s.resultsMask());
     if (s.c.script.printxyz == kUsePreset) guessblock(io, out, r);
     if (io.isOpen(kOfile)) {
