@@ -221,6 +221,11 @@ TEST(Loop, FaultsInTheSetUpStopTheRun) {
   Bombed guess = bombOf([] { Mode1Run run("xyzguess x(ol) 1.5\n", ""); });
   EXPECT_EQ(guess.procedure, "setupphases");
   EXPECT_TRUE(holds(guess.message, "guess too large for x(ol)")) << guess.message;
+  // more phases than the components allow, beside a solution
+  Mode1Run crowded("which pl jd q coe ky sill and wo ab\nsetexcess\n", "");
+  Bombed negative = bombOf([&] { crowded.run(); });
+  EXPECT_EQ(negative.procedure, "nlesetup");
+  EXPECT_EQ(negative.message, "negative variance - something wrong");
   // a bulk composition is not calculated yet: said, not ignored
   Mode1Run bulk(
       "which ol opx q\nsetexcess\npseudo\nsetvar 2\nsetiso x(ol) 0.9 0.95 0\ncalctatp no\n"
