@@ -85,11 +85,11 @@ bool nextCombination(std::vector<int>& c, int n) {
 }  // namespace
 
 std::vector<Candidate> candidates(const PhaseDiagramSetup& setup, const PhaseTables& tables,
-                                  const Assemblage& system, int systemRank) {
+                                  const Assemblage& system, int rank) {
   std::vector<Candidate> list;
   const int n = static_cast<int>(setup.phases.size());
   const int nmu = static_cast<int>(setup.mus.size());
-  const int size = systemRank + 2 - enumerationVariance(setup) - nmu;
+  const int size = rank + 2 - enumerationVariance(setup) - nmu;
   if (size < 1 || size > n) return list;
   std::vector<int> muPhases;
   for (int m = 0; m < nmu; ++m) muPhases.push_back(n + m);
@@ -110,7 +110,7 @@ std::vector<Candidate> candidates(const PhaseDiagramSetup& setup, const PhaseTab
     std::vector<int> withMu = combination;
     withMu.insert(withMu.end(), muPhases.begin(), muPhases.end());
     std::vector<int> members = reactingEndMembers(system, withMu);
-    c.rank = pf::systemRank(system.run, members);
+    c.rank = systemRank(system.run, members);
     c.rankDeficit = system.componentCount() - c.rank;
     c.nir = static_cast<int>(members.size()) - c.rank;
     c.nu = 2 + c.nv;

@@ -67,9 +67,9 @@ int enumerationVariance(const PhaseDiagramSetup& setup);
 int fixedByPointList(int v);
 
 // Every combination of the chosen phases of the enumeration's size, in
-// lexical order, judged; `systemRank` is the rank of the chosen system.
+// lexical order, judged; `rank` is the rank of the chosen system.
 std::vector<Candidate> candidates(const PhaseDiagramSetup& setup, const PhaseTables& tables,
-                                  const Assemblage& system, int systemRank);
+                                  const Assemblage& system, int rank);
 
 // ---- the points -------------------------------------------------------------------
 

@@ -55,18 +55,6 @@ int systemRankOf(const Assemblage& system) {
   return systemRank(system.run, all);
 }
 
-void solverquestions(Io& io, const ScriptSettings& script, PhaseDiagramSetup& setup) {
-  int method = script.oldmethod;
-  promptcontrol(io, "use steplength algorithm in nle (otherwise trust region)", method);
-  setup.lineSearch = method == kUsePreset;
-  int sd = kDontUse;
-  if (!setup.dogmin && setup.anySolution()) {
-    sd = script.calcsdnle;
-    promptcontrol(io, "calculate uncertainties", sd);
-  }
-  setup.uncertainties = sd == kUsePreset;
-}
-
 std::vector<NamedComposition> compositionsOf(const Assemblage& system, bool puresOnly) {
   std::vector<NamedComposition> list;
   for (int e = 0; e < system.endMemberCount(); ++e) {
@@ -88,8 +76,7 @@ std::vector<std::string> endMemberNames(const Assemblage& system) {
 }
 
 // Components of the system beyond those of the phases in excess.
-int componentsBeyondExcess(const Assemblage& system, const PhaseDiagramSetup& setup,
-                           const PhaseTables& tables) {
+int componentsBeyondExcess(const Assemblage& system, const PhaseDiagramSetup& setup) {
   std::vector<bool> heldByExcess(static_cast<std::size_t>(system.componentCount()), false);
   for (int e = 0; e < system.endMemberCount(); ++e) {
     const AssemblagePhase& ph =
@@ -102,12 +89,11 @@ int componentsBeyondExcess(const Assemblage& system, const PhaseDiagramSetup& se
     for (int c = 0; c < system.componentCount(); ++c)
       if (system.amount(c, e) != 0) heldByExcess[static_cast<std::size_t>(c)] = true;
   }
-  (void)tables;
   return static_cast<int>(std::count(heldByExcess.begin(), heldByExcess.end(), false));
 }
 
 void projectionquestions(Io& io, const ScriptSettings& script, const Assemblage& system,
-                         const PhaseTables& tables, PhaseDiagramSetup& setup) {
+                         PhaseDiagramSetup& setup) {
   int state = script.project;
   if (setup.dogmin || !setup.anySolution() || setup.infolevel >= 2) {
     state = kDontUse;
@@ -116,7 +102,7 @@ void projectionquestions(Io& io, const ScriptSettings& script, const Assemblage&
   }
   setup.project = state == kUsePreset;
   if (setup.project) {
-    int beyond = componentsBeyondExcess(system, setup, tables);
+    int beyond = componentsBeyondExcess(system, setup);
     if (beyond >= 5) {
       io.putstr(0, "projection not useful if the compatibility diagram has more than 4 apices-", 1,
                 kToConsoleLog);
@@ -161,7 +147,15 @@ AssemblageSpec systemSpec(const PhaseDiagramSetup& setup) {
 }  // namespace
 
 void solveroptions(Io& io, const ScriptSettings& script, PhaseDiagramSetup& setup) {
-  solverquestions(io, script, setup);
+  int method = script.oldmethod;
+  promptcontrol(io, "use steplength algorithm in nle (otherwise trust region)", method);
+  setup.lineSearch = method == kUsePreset;
+  int sd = kDontUse;
+  if (!setup.dogmin && setup.anySolution()) {
+    sd = script.calcsdnle;
+    promptcontrol(io, "calculate uncertainties", sd);
+  }
+  setup.uncertainties = sd == kUsePreset;
 }
 
 void startingorder(Io& io, const ScriptSettings& script, PhaseTables& tables, const WindowState& w,
@@ -261,12 +255,12 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
   setup.gibbs = gibbsSettings(context.dataset);
   setup.gibbs.phaseDiagram = true;
   setup.gibbs.printLevel = setup.infolevel;
-  const int musNamed = static_cast<int>(
-      std::count_if(script.mu.items.begin(), script.mu.items.end(), [&](const NamedValue& item) {
-        std::vector<std::string> names = endMemberNames(system);
-        return script.mu.state != kDontUse &&
-               std::find(names.begin(), names.end(), item.name) != names.end();
-      }));
+  // the chemical potentials the script sets on end-members of the system
+  const std::vector<std::string> names = endMemberNames(system);
+  int musNamed = 0;
+  if (script.mu.state != kDontUse)
+    for (const NamedValue& item : script.mu.items)
+      if (std::find(names.begin(), names.end(), item.name) != names.end()) ++musNamed;
   setup.G = findvariance(systemRankOf(system), setup, musNamed);
   if (setup.G < 0 && !setup.dogmin && !setup.bulk && setup.anySolution())
     bomb("nlesetup", "negative variance - something wrong");
@@ -274,7 +268,7 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
   choosevariance(io, script, setup);
   isoplethquestions(io, script, tables, w, setup);
   windowsetup(io, w, script, setup.v, setup.reduce);
-  solverquestions(io, script, setup);
+  solveroptions(io, script, setup);
   startingorder(io, script, tables, w, setup);
 
   listnonunit(io, script, tables, setup);
@@ -282,10 +276,10 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
   int endMemberCount = system.endMemberCount();
   setup.mus = setupmu(io, w, script, compositionsOf(system, false), compositionsOf(system, true),
                       phaseCount, endMemberCount);
-  setup.activities = setactivitywindows(io, w, script, endMemberNames(system));
+  setup.activities = setactivitywindows(io, w, script, names);
   settercheck(script, setup, context.oxides);
 
-  projectionquestions(io, script, system, tables, setup);
+  projectionquestions(io, script, system, setup);
   gibbsAtCentre(io, system, w, setup.gibbs);
 
   LoopContext loop{script, w, tables, setup, context.drawnames, context.label, &context.dataset};
