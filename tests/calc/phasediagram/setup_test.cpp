@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "calc/ax/activity.h"
+#include "calc/thermo/gibbs.h"
 #include "common/text.h"
 #include "tests/calc/ax/ax_fixture.h"
 #include "tests/calc/settings/dialogue.h"
@@ -414,6 +418,69 @@ TEST(ModeIsopleths, AskedOnlyWithABulkComposition) {
   EXPECT_TRUE(none.isopleths.empty());
   EXPECT_TRUE(none.reduce);
   EXPECT_EQ(plain.console(), "");
+}
+
+}  // namespace
+}  // namespace pf
+
+namespace pf {
+namespace {
+
+// A two-site Fe-Mg model with an order variable: Q = xFeA - xFeB, and the
+// ordered end-member fm made from fo and fa with a stabilising DQF.
+std::string orderModel(const std::string& guesses) {
+  return "od 3 1  " + guesses +
+         "  p(fo) 1 1 1 2 -1 x(od) -1/2 Q(od)  p(fa) 1 1 0 2 1 x(od) -1/2 Q(od)  p(fm) 1 1 0 1 1 "
+         "Q(od)  ideal  4  xMgA 1 1 1 2 -1 x(od) -1/2 Q(od)  xFeA 1 1 0 2 1 x(od) 1/2 Q(od)  "
+         "xMgB 1 1 1 2 -1 x(od) 1/2 Q(od)  xFeB 1 1 0 2 1 x(od) -1/2 Q(od)  "
+         "fo 1 2 xMgA 1 xMgB 1  fa 1 2 xFeA 1 xFeB 1  fm 1 2 xFeA 1 xMgB 1 "
+         "make 2 fo 1/2 fa 1/2 DQF -6.3 0 0\n";
+}
+
+struct Ordered {
+  testing::AxRead read;
+  PhaseDiagramSetup setup;
+  WindowState w;
+  explicit Ordered(const std::string& guesses, const std::string& answers = "") : read(answers) {
+    read.read(orderModel(guesses));
+    read.attachRecords();
+    setup.phases.push_back({PhaseRef{true, 0}, "od"});
+    setup.nss = 1;
+    setup.gibbs.dsmode = 5;
+    setup.gibbs.ds6 = true;
+    w.Pmid = 6.4L;
+    w.Tmid = 917;
+  }
+  SolutionPhase& od() { return read.solution("od"); }
+};
+
+TEST(StartingOrder, SolvedAtTheWindowCentreOrMadeLegal) {
+  // usecalcq: the internal equilibrium 2 fm = fo + fa holds at the centre
+  Ordered solved("x(od) 0.37  Q(od) 0.05");
+  startingorder(solved.read.console.io, testing::scriptOf("usecalcq\n"), solved.read.tables,
+                solved.w, solved.setup);
+  EXPECT_NE(solved.read.console.text().find(
+                "equilibrium state of order (for given P, T and compositions)\n"),
+            std::string::npos);
+  const SolutionPhase& od = solved.od();
+  const Real x = od.variables[0].guess, q = od.variables[1].guess;
+  EXPECT_EQ(x, 0.37L);
+  const Real feA = x + q / 2, feB = x - q / 2;
+  Console quiet;
+  const Real affinity = 2 * gem(quiet.io, od.endMembers[2].record, 6.4L, 917, solved.setup.gibbs) -
+                        gem(quiet.io, od.endMembers[0].record, 6.4L, 917, solved.setup.gibbs) -
+                        gem(quiet.io, od.endMembers[1].record, 6.4L, 917, solved.setup.gibbs) +
+                        testing::kR * 917 * std::log(feA * (1 - feB) / ((1 - feA) * feB));
+  EXPECT_NEAR(affinity, 0, 1e-8L);
+
+  // without: an illegal guess (xFeB = 0.37 - 0.45 < 0) is replaced
+  Ordered illegal("x(od) 0.37  Q(od) 0.9");
+  startingorder(illegal.read.console.io, testing::scriptOf(""), illegal.read.tables, illegal.w,
+                illegal.setup);
+  EXPECT_NE(
+      illegal.read.console.text().find("illegal Q starting guess for od: random value used\n"),
+      std::string::npos);
+  EXPECT_TRUE(siteFractionsPositive(illegal.od(), illegal.od().guesses()));
 }
 
 }  // namespace
