@@ -212,15 +212,25 @@ void listnonunit(Io& io, const ScriptSettings& script, PhaseTables& tables,
   }
   int state = script.usedefsda;
   promptcontrol(io, "standard default uncertainties on activities", state);
-  // the uncertainty of a fixed activity, where the file gives none: that of
-  // an activity known to a tenth of itself
-  if (state == kUsePreset)
-    for (const ChosenPhase& p : setup.phases)
-      if (!p.ref.solution) {
-        PurePhase& pure = tables.pures[static_cast<std::size_t>(p.ref.index)];
-        if (pure.activity < kUnitActivity && pure.sdActivity == 0)
-          pure.sdActivity = 0.1L * pure.activity;
-      }
+  if (state != kUsePreset) return;
+  for (const ChosenPhase& p : setup.phases) {
+    if (p.ref.solution) continue;
+    PurePhase& pure = tables.pures[static_cast<std::size_t>(p.ref.index)];
+    if (pure.activity >= kUnitActivity) continue;
+    Real sd = defaultActivitySd(pure.activity, pure.record.code, script.defsdaparams == kUsePreset);
+    pure.sdActivity = std::max(std::max(pure.sdActivity, Real(0)), sd);
+  }
+}
+
+Real defaultActivitySd(Real a, int m, bool parameters) {
+  if (!(a > 0) || a == 1) return 0;
+  const Real u1 = parameters ? 0.3L : 0, u2 = 0.01L, u3 = 0.05L;
+  if (m < 1) m = 1;
+  // the mole fraction behind the activity of an ideal a = x^m, as single precision
+  const Real x = static_cast<float>(std::pow(a, 1.0L / m));
+  Real sx = u1 != 0 && x >= u2 / u1 ? u1 * x * (1 - x) * (1 - x) : u2;
+  sx = std::max(sx, u3 * x);
+  return a * m * sx / x;
 }
 
 void settercheck(const ScriptSettings& script, const PhaseDiagramSetup& setup,

@@ -160,9 +160,13 @@ void startingorder(Io& io, const ScriptSettings& script, PhaseTables& tables, co
                    const PhaseDiagramSetup& setup);
 
 // The pure phases of fixed activity below 0.99999, and the question on
-// their uncertainties.
+// their uncertainties: yes gives each the larger of its own and the
+// default uncertainty.
 void listnonunit(Io& io, const ScriptSettings& script, PhaseTables& tables,
                  const PhaseDiagramSetup& setup);
+// The default uncertainty of an activity a of an end-member whose ideal
+// activity is x^m, with or without the default parameters (`defsdaparams`).
+Real defaultActivitySd(Real a, int m, bool parameters);
 
 // The checks that fixed activities and chemical potentials go with the
 // rest of the calculation ("setter").

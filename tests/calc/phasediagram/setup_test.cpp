@@ -485,3 +485,53 @@ TEST(StartingOrder, SolvedAtTheWindowCentreOrMadeLegal) {
 
 }  // namespace
 }  // namespace pf
+
+namespace pf {
+namespace {
+
+TEST(NonUnitActivities, ListedWithTheirDefaultUncertainty) {
+  testing::AxRead read;
+  read.read("q 0.73\ncoe\nky 0.999995\n");
+  read.attachRecords();
+  PhaseDiagramSetup setup;
+  for (const char* name : {"q", "coe", "ky"})
+    setup.phases.push_back({PhaseRef{false, read.tables.findPure(name)}, name});
+  Dialogue d;
+  listnonunit(d.io, testing::scriptOf(""), read.tables, setup);
+  EXPECT_EQ(d.console(),
+            "\nnon-unit activities :\n"
+            "name             a\n"
+            "q           0.7300\n");
+  // quartz's code is 1: x = a; 0.3 x (1 - x)^2 = 0.016 is below 0.05 x
+  EXPECT_NEAR(read.tables.pures[read.tables.findPure("q")].sdActivity, 0.0365L, 1e-9L);
+  // asked, and answered no: no uncertainty is given
+  testing::AxRead again;
+  again.read("q 0.73\n");
+  PhaseDiagramSetup one;
+  one.phases.push_back({PhaseRef{false, 0}, "q"});
+  Dialogue no("n\n");
+  listnonunit(no.io, testing::scriptOf("usedefsda ask\n"), again.tables, one);
+  EXPECT_EQ(again.tables.pures[0].sdActivity, 0);
+}
+
+TEST(NonUnitActivities, DefaultUncertaintyRule) {
+  struct Case {
+    Real a;
+    int m;
+    bool parameters;
+    Real sd;
+  };
+  // x = a^(1/m); sd(x) = 0.3 x (1 - x)^2 down to 0.05 x, or 0.01 without the
+  // parameters; sd(a) = a m sd(x) / x
+  const Case cases[] = {{0.73L, 1, true, 0.0365L},
+                        {0.125L, 3, true, 0.125L * 3 * 0.3L * 0.25L},
+                        {0.125L, 3, false, 0.125L * 3 * 0.05L},
+                        {0.0004L, 2, false, 0.0004L * 2 * 0.01L / 0.02L},
+                        {1, 2, true, 0}};
+  for (const Case& c : cases)
+    EXPECT_NEAR(defaultActivitySd(c.a, c.m, c.parameters), c.sd, 1e-7L * c.sd + 1e-12L)
+        << static_cast<double>(c.a) << " " << c.m;
+}
+
+}  // namespace
+}  // namespace pf
