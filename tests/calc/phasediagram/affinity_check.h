@@ -145,6 +145,7 @@ inline std::vector<Real> potentials(const PhaseTables& t, const std::vector<Memb
         std::vector<Real> values;
         for (const Variable& v : phase.variables) values.push_back(x.at(v.name));
         ActivityContext context;
+        context.io = &quiet.io;
         context.ds6 = true;
         calca(phase, values, P, T, 0, context, activities[m.solution]);
       }

@@ -216,6 +216,22 @@ TEST(Loop, DivariantGridFromDistantGuesses) {
   EXPECT_GT(rows[6].variables["x(ol)"].value, rows[0].variables["x(ol)"].value);
 }
 
+// Calcite + quartz = wollastonite + CO2 in an H2O-CO2 fluid: lines of T at
+// P along x(CO2) isopleths of the fluid phase, checked against the physics.
+TEST(Loop, FluidIsoplethsOfWollastonite) {
+  Mode1Run run(
+      "which cc q wo fluid\nsetexcess\nsetvar 2\nsetiso x(fluid) 0.23 0.61 0.19\n"
+      "calctatp yes\nsetTwindow 400 900\nsetPwindow 1.3 4.9\nsetPinterval 1.2\n",
+      "");
+  run.run();
+  std::vector<testing::PointRow> rows = testing::resultsRows(run.results());
+  ASSERT_EQ(rows.size(), 12u) << run.d.console();
+  for (std::size_t k = 0; k < rows.size(); ++k)
+    EXPECT_EQ(testing::checkPoint(rows[k], "wollastonite row " + std::to_string(k + 1)), 1);
+  // more CO2 in the fluid, a higher temperature
+  EXPECT_GT(rows[8].T.value, rows[0].T.value);
+}
+
 TEST(Loop, FaultsInTheSetUpStopTheRun) {
   // a starting guess outside its range stops the a-x reading
   Bombed guess = bombOf([] { Mode1Run run("xyzguess x(ol) 1.5\n", ""); });
