@@ -167,6 +167,7 @@ class EquilibriumSystem final : public NleSystem {
   NleResult solve(Io& io, const NleOptions& options);
 
  private:
+  Quantity& quantityAt(int quantity);  // fatal outside the list
   NleResult solveWith(Io& io, const NleOptions& options);
   void refreshColumns();
   void buildStepBounds();
