@@ -17,6 +17,20 @@ std::vector<Real> lnaVariances(const RunEndMembers& run) {
 
 // ---- average P at T, average T at P ----------------------------------------------------
 
+std::vector<Real> nearerRoots(const std::vector<LineRoots>& roots,
+                              const std::function<bool(Real)>& inWindow) {
+  Real mean = 0;
+  for (const LineRoots& root : roots) mean += root.first;
+  if (!roots.empty()) mean /= static_cast<Real>(roots.size());
+  std::vector<Real> kept;
+  for (const LineRoots& root : roots) {
+    bool second =
+        inWindow(root.second) && std::fabs(root.second - mean) < std::fabs(root.first - mean);
+    kept.push_back(second ? root.second : root.first);
+  }
+  return kept;
+}
+
 LineAverage lineAverage(AvptProblem& p, AverageKind kind, Real fixed) {
   LineAverage line;
   line.kind = kind;
@@ -29,21 +43,12 @@ LineAverage lineAverage(AvptProblem& p, AverageKind kind, Real fixed) {
   int range = rangeCode(variable);
 
   std::vector<LineRoots> roots;
-  Real mean = 0;
   for (const Reaction& r : p.reactions) {
     roots.push_back(solveLine(c, r, point, variable));
     if (!inrange(c.window, range, roots.back().first)) return line;
-    mean += roots.back().first;
   }
   int n = static_cast<int>(p.reactions.size());
-  mean /= n;
-  for (const LineRoots& root : roots) {
-    Real x = root.first;
-    if (inrange(c.window, range, root.second) &&
-        std::fabs(root.second - mean) < std::fabs(root.first - mean))
-      x = root.second;
-    line.x.push_back(x);
-  }
+  line.x = nearerRoots(roots, [&c, range](Real x) { return inrange(c.window, range, x); });
   for (int i = 0; i < n; ++i) {
     DiagramPoint at = point;
     coordinate(at, variable) = line.x[i];

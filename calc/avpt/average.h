@@ -18,6 +18,7 @@
 // regression-through-origin values whose slope is the average.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "calc/avpt/statistics.h"
@@ -56,6 +57,12 @@ struct LineAverage {
   std::vector<Real> t;   // s R T, with the fixed T, or with the reaction's own T
   Average avg;
 };
+
+// The value each reaction keeps: its first root, or its second root in the
+// window when that lies nearer the mean of all first roots. Every first
+// root must lie in the window.
+std::vector<Real> nearerRoots(const std::vector<LineRoots>& roots,
+                              const std::function<bool(Real)>& inWindow);
 
 // The reactions' values at the fixed T (or P) and their average. A reaction
 // with two values in the window keeps the one nearer the mean of the first

@@ -1,6 +1,7 @@
 #include "calc/avpt/output.h"
 
 #include <cmath>
+#include <functional>
 
 #include "calc/endmembers/tables.h"
 #include "calc/reactions/finder.h"
@@ -12,7 +13,10 @@ namespace pf {
 
 namespace {
 
-constexpr int kPerBlock = 8;  // end-members per block of the activity table
+// Console lines are cut at 78 characters: tables are made to fit.
+constexpr int kPerBlock = 7;       // end-members per block of the activity table
+constexpr int kMatrixColumns = 7;  // covariances per line
+constexpr int kCorrelationColumns = 10;
 
 std::string fixed(Real x, int d) {
   return realToText(x, d, Digits::fixed);
@@ -116,27 +120,35 @@ Real lnKOf(const AvptProblem& p, const Reaction& r) {
   return lnk;
 }
 
-void writeMatrix(Io& io, const std::string& title, const Matrix& m) {
-  io.putstr(1, title, 1, kToAll);
-  for (std::size_t i = 0; i < m.size(); ++i) {
-    std::string line;
-    addfield(line, std::to_string(i + 1), 4);
-    for (std::size_t k = 0; k <= i; ++k) addfield(line, significant(m[i][k], 4), 11);
-    io.putstr(0, line, 1, kToAll);
-  }
-}
-
-void writeCorrelations(Io& io, const std::string& title, const Matrix& m) {
+// The lower triangle, row by row, `perLine` values to a line and the rest
+// on continuation lines.
+void writeTriangle(Io& io, const std::string& title, const Matrix& m, std::size_t perLine,
+                   int width, const std::function<std::string(std::size_t, std::size_t)>& value) {
   io.putstr(1, title, 1, kToAll);
   for (std::size_t i = 0; i < m.size(); ++i) {
     std::string line;
     addfield(line, std::to_string(i + 1), 4);
     for (std::size_t k = 0; k <= i; ++k) {
-      Real d = m[i][i] * m[k][k];
-      addfield(line, d > 0 ? fixed(m[i][k] / std::sqrt(d), 3) : std::string("-"), 7);
+      if (k > 0 && k % perLine == 0) {
+        io.putstr(0, line, 1, kToAll);
+        line = "    ";
+      }
+      addfield(line, value(i, k), width);
     }
     io.putstr(0, line, 1, kToAll);
   }
+}
+
+void writeMatrix(Io& io, const std::string& title, const Matrix& m) {
+  writeTriangle(io, title, m, kMatrixColumns, 10,
+                [&m](std::size_t i, std::size_t k) { return significant(m[i][k], 4); });
+}
+
+void writeCorrelations(Io& io, const std::string& title, const Matrix& m) {
+  writeTriangle(io, title, m, kCorrelationColumns, 7, [&m](std::size_t i, std::size_t k) {
+    Real d = m[i][i] * m[k][k];
+    return d > 0 ? fixed(m[i][k] / std::sqrt(d), 3) : std::string("-");
+  });
 }
 
 }  // namespace
@@ -355,8 +367,8 @@ void writeLineDiagnostics(Io& io, const Diagnostics& d, const LineAverage& line,
                {"hat", 6},
                {"a(obs)", 9},
                {"a(calc)", 9},
-               {"x", 10},
-               {"y", 10}});
+               {"x", 9},
+               {"y", 9}});
   for (const EndMemberDiagnostic& row : d.rows) {
     std::string text;
     addfield(text, names[row.em], -8);
@@ -373,8 +385,8 @@ void writeLineDiagnostics(Io& io, const Diagnostics& d, const LineAverage& line,
       addfield(text, fixed(row.fit, 2), 6);
     }
     addEndMemberColumns(text, row);
-    addfield(text, significant(row.x, 4), 10);
-    addfield(text, significant(row.y, 4), 10);
+    addfield(text, significant(row.x, 4), 9);
+    addfield(text, significant(row.y, 4), 9);
     io.putstr(0, text, 1, kToAll);
   }
   io.putstr(1, avP ? "corresponding average P" : "corresponding average T", 1, kToAll);
