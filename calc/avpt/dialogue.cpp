@@ -200,8 +200,8 @@ void windowDialogue(Io& io, WindowState& w, const ScriptSettings& script, Averag
                         "T range over which average P to be calculated", true);
         break;
       case AverageKind::T:
-        specifyptwindow(io, w, script, "", "T window within which average T expected to lie",
-                        "P range over which average T to be calculated", true);
+        specifyptwindow(io, w, script, "", "P range over which average T to be calculated",
+                        "T window within which average T expected to lie", true);
         break;
       case AverageKind::PT:
         specifyptwindow(io, w, script, "PT window within which average PT expected to lie",
@@ -223,11 +223,13 @@ void windowDialogue(Io& io, WindowState& w, const ScriptSettings& script, Averag
 
 Real clampAngle(Io& io, Real angle) {
   if (angle < kMinAngleChange) {
-    io.putstr(0, "Too small: angle change set to " + realToText(kMinAngleChange), 1, kToConsoleLog);
+    io.putstr(0, "Too small: angle change set to " + decimalText(kMinAngleChange, 1), 1,
+              kToConsoleLog);
     return kMinAngleChange;
   }
   if (angle > kMaxAngleChange) {
-    io.putstr(0, "Too big: angle change set to " + realToText(kMaxAngleChange), 1, kToConsoleLog);
+    io.putstr(0, "Too big: angle change set to " + decimalText(kMaxAngleChange, 0), 1,
+              kToConsoleLog);
     return kMaxAngleChange;
   }
   return angle;

@@ -360,33 +360,33 @@ void writeLineDiagnostics(Io& io, const Diagnostics& d, const LineAverage& line,
         std::string("6-7: observed and calculated activities of endmembers."),
         std::string("8-9: regression-through-origin x,y values")})
     io.putstr(0, text, 1, kToAll);
-  heading(io, {{avP ? "P" : "T", 8},
-               {"sd", 7},
+  heading(io, {{avP ? "P" : "T", 7},
+               {"sd", 6},
                {"fit", 6},
                {"e*", 7},
                {"hat", 6},
                {"a(obs)", 9},
                {"a(calc)", 9},
-               {"x", 9},
-               {"y", 9}});
+               {"x", 10},
+               {"y", 10}});
   for (const EndMemberDiagnostic& row : d.rows) {
     std::string text;
     addfield(text, names[row.em], -8);
     if (!row.redone) {
-      addfield(text, "*", 8);
-      addfield(text, "", 13);
+      addfield(text, "*", 7);
+      addfield(text, "", 12);
     } else if (avP) {
-      addfield(text, fixed(row.value, 2), 8);
-      addfield(text, fixed(row.sd, 2), 7);
+      addfield(text, fixed(row.value, 2), 7);
+      addfield(text, fixed(row.sd, 2), 6);
       addfield(text, fixed(row.fit, 2), 6);
     } else {
-      addfield(text, fixed(row.value - kCelsius, 0), 8);
-      addfield(text, fixed(row.sd, 0), 7);
+      addfield(text, fixed(row.value - kCelsius, 0), 7);
+      addfield(text, fixed(row.sd, 0), 6);
       addfield(text, fixed(row.fit, 2), 6);
     }
     addEndMemberColumns(text, row);
-    addfield(text, significant(row.x, 4), 9);
-    addfield(text, significant(row.y, 4), 9);
+    addfield(text, significant(row.x, 3), 10);
+    addfield(text, significant(row.y, 3), 10);
     io.putstr(0, text, 1, kToAll);
   }
   io.putstr(1, avP ? "corresponding average P" : "corresponding average T", 1, kToAll);
