@@ -356,6 +356,32 @@ TEST(RockConversation, FaultsThatStopTheRun) {
   EXPECT_EQ(c.result[0].reactions.size(), 3u);
 }
 
+TEST(RockConversation, AnIncompleteSetAndTemperaturesOutOfRange) {
+  DemoSystem s = testing::generatedGneiss(kP0, kT0);
+  // two of the three reactions: GASP and the Fe end of garnet-orthopyroxene
+  std::string script = "dataok yes\nsetisr 0 -2 0 0 0 3 -2 2  0 0 1 -3 0 0 1 2\n";
+  Conversation c(s, script,
+                 "1\n6 12\n450 950\n250\nn\nn\n1\ny\nn\ny\n"
+                 "2\ny\nn\n8.37\n450 950\nn\nn\n1\ny\nn\nn\n");
+  std::string out = c.results();
+  ASSERT_EQ(c.result.size(), 2u);
+  EXPECT_TRUE(c.result[0].incomplete);
+  EXPECT_EQ(c.result[0].reactions.size(), 2u);
+  EXPECT_NE(out.find("(Because an incomplete set of independent reactions has\n"
+                     "been used, the following results are UNLIKELY to be useful.\n"
+                     "Vary the run conditions to try and get a complete set...)\n\n"
+                     "Average pressures for gneiss\n"
+                     "For T = 450, cannot be calculated - not all in range .. .\n"
+                     "For T = 700, "),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("been used, the following results are unlikely to be useful.\n"),
+            std::string::npos);
+  EXPECT_NE(
+      out.find("Average temperatures for gneiss at P = 8.37 kbar\nFor P = 8.37 kbar, av T = 712"),
+      std::string::npos);
+}
+
 TEST(ScriptReactions, OnlyABalancedIndependentSetOverTheRockIsTaken) {
   DemoSystem s = testing::demoSystem({"gr", "an", "ky", "sill", "q"});
   std::vector<bool> none(6, false), noSill = {false, false, false, false, true, false};
