@@ -184,6 +184,12 @@ TEST(GeneratedRock, AveragesComeBackToTheGeneratingPoint) {
   EXPECT_NEAR(d(pt.T), d(kT0), 0.5);
   EXPECT_LT(d(pt.sigfit), 1e-4);
 
+  // started on the answer, the first corrections are nothing, yet three
+  // iterations are made
+  PTAverage there = averagePTFrom(rock.p, kT0, kP0, rock.p.varLnA);
+  EXPECT_EQ(there.outcome, PTOutcome::converged);
+  EXPECT_EQ(there.iterations, kMinPTIterations);
+
   LineAverage avP = lineAverage(rock.p, AverageKind::P, kT0);
   LineAverage avT = lineAverage(rock.p, AverageKind::T, kP0);
   ASSERT_TRUE(avP.inRange && avT.inRange);
