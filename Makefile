@@ -4,12 +4,17 @@ ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 JOBS       ?= 2
 
-.PHONY: all test asan-test demo bench clean
+.PHONY: all programs test asan-test demo picture bench clean
 
 # Configuring every time is cheap, and picks up folders that arrived since.
 all:
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The two programs alone, without the tests.
+programs:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target phaseforge plotix
 
 test: all
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -20,8 +25,12 @@ asan-test:
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-demo: all
+demo: programs
 	sh examples/run-demo.sh $(BUILD)
+
+# The README's picture of the demo diagram (needs Ghostscript).
+picture: programs
+	sh examples/picture.sh $(BUILD) px-demo.png
 
 bench:
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DPF_BENCH=ON

@@ -1,17 +1,27 @@
 #include "common/files.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <sstream>
 
+#include "common/text.h"
+
 namespace pf {
 
+bool usableFileName(const std::string& name) {
+  return !name.empty() && !holdsControl(name);
+}
+
 std::unique_ptr<std::istream> DiskFiles::openRead(const std::string& name) {
+  if (!usableFileName(name) || isFolder(name)) return nullptr;
   auto in = std::make_unique<std::ifstream>(name, std::ios::binary);
   if (!in->is_open()) return nullptr;
   return in;
 }
 
 std::unique_ptr<std::ostream> DiskFiles::openWrite(const std::string& name, bool append) {
+  if (!usableFileName(name) || isFolder(name)) return nullptr;
   auto mode = std::ios::binary | (append ? std::ios::app : std::ios::trunc);
   auto out = std::make_unique<std::ofstream>(name, mode);
   if (!out->is_open()) return nullptr;
@@ -19,8 +29,23 @@ std::unique_ptr<std::ostream> DiskFiles::openWrite(const std::string& name, bool
 }
 
 bool DiskFiles::exists(const std::string& name) {
-  std::ifstream probe(name);
-  return probe.is_open();
+  if (!usableFileName(name)) return false;
+  struct stat info {};
+  return ::stat(name.c_str(), &info) == 0;
+}
+
+bool DiskFiles::isFolder(const std::string& name) {
+  if (!usableFileName(name)) return false;
+  struct stat info {};
+  return ::stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool DiskFiles::sameFile(const std::string& a, const std::string& b) {
+  if (!usableFileName(a) || !usableFileName(b)) return false;
+  struct stat first {
+  }, second{};
+  if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) return false;
+  return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 namespace {
@@ -69,36 +94,70 @@ std::unique_ptr<std::ostream> MemoryFiles::openWrite(const std::string& name, bo
 }
 
 bool MemoryFiles::exists(const std::string& name) {
-  return contents.count(name) != 0;
+  return contents.count(name) != 0 || folders.count(name) != 0;
 }
 
-bool readLine(std::istream& in, std::string& line) {
-  line.clear();
-  if (!in.good()) return false;
-  std::streambuf* buffer = in.rdbuf();
-  if (buffer == nullptr) return false;
+bool MemoryFiles::isFolder(const std::string& name) {
+  return folders.count(name) != 0;
+}
+
+bool MemoryFiles::sameFile(const std::string& a, const std::string& b) {
+  return a == b && contents.count(a) != 0;
+}
+
+namespace {
+
+// The buffer is read directly, so a read fault arrives as an exception of
+// the buffer rather than as a stream state.
+bool readLineFromBuffer(std::istream& in, std::streambuf& buffer, std::string& line) {
   using traits = std::char_traits<char>;
-  int c = buffer->sbumpc();
+  int c = buffer.sbumpc();
   if (c == traits::eof()) {
     in.setstate(std::ios::eofbit);
     return false;
   }
   while (c != traits::eof() && c != '\n' && c != '\r') {
     line.push_back(static_cast<char>(c));
-    c = buffer->sbumpc();
+    c = buffer.sbumpc();
   }
-  if (c == '\r' && buffer->sgetc() == '\n') buffer->sbumpc();
+  if (c == '\r' && buffer.sgetc() == '\n') buffer.sbumpc();
   if (c == traits::eof()) in.setstate(std::ios::eofbit);
   return true;
 }
 
+void markBad(std::istream& in) {
+  try {
+    in.setstate(std::ios::badbit);
+  } catch (...) {
+    // a stream that throws on bad is still left bad
+  }
+}
+
+}  // namespace
+
+bool readLine(std::istream& in, std::string& line) {
+  line.clear();
+  if (!in.good()) return false;
+  std::streambuf* buffer = in.rdbuf();
+  if (buffer == nullptr) return false;
+  try {
+    return readLineFromBuffer(in, *buffer, line);
+  } catch (...) {
+    line.clear();
+    markBad(in);
+    return false;
+  }
+}
+
 bool atEnd(std::istream& in) {
   if (!in.good() || in.rdbuf() == nullptr) return true;
-  if (in.rdbuf()->sgetc() == std::char_traits<char>::eof()) {
+  try {
+    if (in.rdbuf()->sgetc() != std::char_traits<char>::eof()) return false;
     in.setstate(std::ios::eofbit);
-    return true;
+  } catch (...) {
+    markBad(in);
   }
-  return false;
+  return true;
 }
 
 }  // namespace pf

@@ -42,15 +42,23 @@ void Io::putstr(int before, std::string_view text, int after, unsigned mask) {
   if (wanted.contains(kConsole)) {
     out_ << lineEnds(before);
     if (dontwrap && static_cast<int>(text.size()) > pageWidth - 2) {
-      out_ << text.substr(0, static_cast<std::size_t>(std::max(pageWidth - 2, 0))) << '#';
+      out_ << consoleText(text.substr(0, static_cast<std::size_t>(std::max(pageWidth - 2, 0))))
+           << '#';
     } else {
-      out_ << text;
+      out_ << consoleText(text);
     }
     out_ << lineEnds(after);
   }
   for (int member : {kOutfile, kLogfile, kOfile, kSecondFile})
     if (wanted.contains(member)) writeToFile(member, before, text, after);
   if (wanted.contains(kPostScript)) writeToPostScript(before, text, after);
+}
+
+// A control character in a name or a token is shown, never sent to the
+// terminal; the files keep every byte as it is.
+std::string Io::consoleText(std::string_view text) const {
+  std::string shown = visibleText(text);
+  return utf8Console ? consoleUtf8(shown) : shown;
 }
 
 void Io::writeToFile(int member, int before, std::string_view text, int after) {

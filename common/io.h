@@ -8,6 +8,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/bset.h"
 #include "common/files.h"
@@ -73,6 +74,10 @@ class Io {
 
   int tokenCapacity() const;
 
+  // The files the run reads, so that no output file is made over one of them.
+  void noteInput(const std::string& name) { inputs_.push_back(name); }
+  const std::vector<std::string>& inputs() const { return inputs_; }
+
   // Heap monitor: a running count of the large tables in use.
   void reportAllocation(std::string_view name, long bytes);
   void reportRelease(std::string_view name, long bytes);
@@ -81,12 +86,16 @@ class Io {
   BSet outputcontrol;
   int pageWidth = kDefaultPageWidth;
   bool dontwrap = true;
+  // The console shows the system's single-byte characters as UTF-8 (the
+  // programs set it from the locale; the preferences may turn it off).
+  bool utf8Console = false;
   bool monitorheap = false;
   std::string programName;
   std::string dateStamp;
   Real roundingUnit = 0;
 
  private:
+  std::string consoleText(std::string_view text) const;
   void writeToFile(int member, int before, std::string_view text, int after);
   void writeToPostScript(int before, std::string_view text, int after);
   void postScriptLineEnd();
@@ -97,6 +106,7 @@ class Io {
   FileSystem& files_;
   std::array<std::unique_ptr<std::ostream>, kLastMember + 1> streams_;
   std::array<std::string, kLastMember + 1> names_;
+  std::vector<std::string> inputs_;
   long heap_ = 0;
   // the calculator's PostScript copy: the line being built and the page position
   std::string psLine_;

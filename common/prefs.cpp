@@ -5,6 +5,7 @@
 #include "common/bomb.h"
 #include "common/numbers.h"
 #include "common/prompts.h"
+#include "common/session.h"
 #include "common/text.h"
 
 namespace pf {
@@ -70,6 +71,8 @@ void applyCalculatorKey(const std::string& key, const Tokens& line, Prefs& prefs
     if (readInteger(line[2], mode, message)) prefs.calcmode = mode;
   } else if (key == "all-in-one") {
     prefs.allInOne = switchValue(line);
+  } else if (key == "utf8console") {
+    prefs.utf8console = switchValue(line);
   } else if (key == "newmessages") {
     prefs.newmessages = switchValue(line);
   } else if (key == "strictsyntax") {
@@ -110,6 +113,8 @@ void applyPlotterKey(const std::string& key, const Tokens& line, Prefs& prefs) {
     if (readInteger(line[2], mode, message)) prefs.calcmode = mode;
   } else if (key == "all-in-one") {
     prefs.allInOne = switchValue(line);
+  } else if (key == "utf8console") {
+    prefs.utf8console = switchValue(line);
   } else if (key == "newmessages") {
     prefs.newmessages = switchValue(line);
   } else if (key == "strictsyntax") {
@@ -127,6 +132,7 @@ void readprefs(Io& io, Prefs& prefs) {
   prefs = defaultPrefs(io.program());
   std::string name = prefsFileName(io.program());
   std::unique_ptr<std::istream> file;
+  refuseFolder(io, "readprefs", name);
   if (io.program() == Program::plotter) {
     if (!io.files().exists(name)) {
       reportNoPrefs(io, name);
@@ -139,6 +145,7 @@ void readprefs(Io& io, Prefs& prefs) {
     if (!file) reportNoPrefs(io, name);
   }
   if (file) {
+    io.noteInput(name);
     Tokens line;
     while (!atEnd(*file)) {
       rstringsc(io, *file, line);
@@ -151,6 +158,7 @@ void readprefs(Io& io, Prefs& prefs) {
     }
   }
   io.dontwrap = prefs.dontwrap;
+  if (!prefs.utf8console) io.utf8Console = false;
   io.monitorheap = prefs.monitorheap;
   io.pageWidth = io.program() == Program::plotter ? kPlotterPageWidth : prefs.pagewidth;
   if (io.program() == Program::plotter) prefs.pagewidth = kPlotterPageWidth;

@@ -22,8 +22,9 @@ struct Prefs {
   bool allInOne = false;
   bool newmessages = false;
   bool strictsyntax = true;
-  bool makea = true;   // the calculator's second results file, "pf-" + suffix + "-a.txt"
-  bool makeo = false;  // drawing program only
+  bool makea = true;        // the calculator's second results file, "pf-" + suffix + "-a.txt"
+  bool makeo = false;       // drawing program only
+  bool utf8console = true;  // show the console in UTF-8 when the locale is UTF-8
 };
 
 Prefs defaultPrefs(Program program);

@@ -68,6 +68,7 @@ void startout(Io& io, Prefs& prefs, const std::string& programName) {
   io.outputcontrol.include(kConsole);
   io.putstr(0, programName, 0, kToConsole);
   readprefs(io, prefs);
+  refuseInputAsOutput(io, "startout", logFileName(io.program()));
   if (!io.openOutput(kLogfile, logFileName(io.program()), false))
     bomb("startout", "couldn't open \"" + logFileName(io.program()) + "\"");
   io.putstr(0, "[display/print with fixed width font (eg Monaco)]", 2, kToLog);
@@ -88,12 +89,27 @@ std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix, 
   }
   if (suffix.empty()) bomb("promptdatafile", "expecting a suffix for data filename");
   fullName = dataFileName(prefix, suffix);
+  if (!usableFileName(fullName))
+    bomb("promptdatafile", "control character in file name " + quoted(fullName));
+  refuseFolder(io, "promptdatafile", fullName);
   auto file = io.files().openRead(fullName);
   if (!file) {
-    io.putstr(1, "cannot locate file \"" + fullName + "\"", 1, kToAll);
+    io.putstr(1, "cannot locate file " + quoted(fullName), 1, kToAll);
     bomb("promptdatafile", "datafile needed");
   }
+  io.noteInput(fullName);
   return file;
+}
+
+void refuseInputAsOutput(Io& io, const std::string& procedure, const std::string& name) {
+  for (const std::string& input : io.inputs())
+    if (input == name || io.files().sameFile(input, name))
+      bomb(procedure, quoted(name) + " is the input file " + quoted(input) + ": not overwritten");
+}
+
+void refuseFolder(Io& io, const std::string& procedure, const std::string& name) {
+  if (io.files().isFolder(name))
+    bomb(procedure, "cannot open " + quoted(name) + ": it is a folder");
 }
 
 void closeall(Io& io) {
@@ -111,7 +127,9 @@ void closeall(Io& io) {
 namespace {
 
 std::string reportText(const Bombed& fault) {
-  std::string text = "\n\n BOMBED in " + fault.procedure + " : " + fault.message + "\n\n";
+  // the message may carry a token as it was read: its control characters are shown
+  std::string text = "\n\n BOMBED in " + visibleText(fault.procedure) + " : " +
+                     visibleText(fault.message) + "\n\n";
   if (fault.kind == 1) {
     text +=
         "\n===This shouldn't have happened...===\n\n"

@@ -31,9 +31,19 @@ std::string dataFileName(const std::string& prefix, const std::string& suffix);
 bool openOutputFile(Io& io, int member, const std::string& prefix, const std::string& suffix);
 
 // Opens prefix + suffix + ".txt" for reading, asking for the suffix when it is
-// empty; bombs when there is none or the file cannot be found.
+// empty; bombs when there is none, when the name holds a control character,
+// when it is a folder or when the file cannot be found. The file is noted as
+// an input of the run.
 std::unique_ptr<std::istream> promptdatafile(Io& io, const std::string& prefix, std::string& suffix,
                                              const std::string& what, std::string& fullName);
+
+// Stops the run (procedure, and a message naming both files) when the
+// output file `name` is one of the files the run reads: making it would
+// empty that file.
+void refuseInputAsOutput(Io& io, const std::string& procedure, const std::string& name);
+
+// Stops the run when a file to be read is a folder: "cannot open" and its name.
+void refuseFolder(Io& io, const std::string& procedure, const std::string& name);
 
 // Ends the line on every open destination and closes every file.
 void closeall(Io& io);

@@ -34,7 +34,24 @@ std::string cut5(std::string_view text);
 std::string cutText(std::string_view text);  // at most 255 characters
 std::string blanks(int n);
 
-// The text between double quotes, as messages name files and tokens.
+// The text with its control characters written out (a NUL as \0, the others
+// as \x and two hex digits), so that a message never hides or sends them.
+// Tab is kept.
+std::string visibleText(std::string_view text);
+bool holdsControl(std::string_view text);
+
+// The text for a terminal that reads UTF-8: the single bytes 0x80 to 0xFF of
+// the system's own texts (Mac OS Roman: 0xA5 bullet, 0xA1 degree, 0xB5 micro,
+// 0xCA no-break space, 0xB3 greater-or-equal, ...) become their UTF-8 forms;
+// what already is a UTF-8 sequence (a name typed on such a terminal) is kept.
+std::string consoleUtf8(std::string_view text);
+
+// True when the locale that the environment names for characters is UTF-8:
+// the first of LC_ALL, LC_CTYPE and LANG that is set and not empty decides.
+bool localeIsUtf8(const char* lcAll, const char* lcCtype, const char* lang);
+
+// The text between double quotes, as messages name files and tokens, with
+// its control characters written out.
 std::string quoted(std::string_view text);
 
 // Text for a PostScript string literal: ( ) and \ escaped.

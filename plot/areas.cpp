@@ -46,16 +46,16 @@ Real wrap(Real s) {
   return s < 0 ? s + kPerimeter : s;
 }
 
-Join walkAlongEdges(const Page& page, const OutlineEnd& from, const OutlineEnd& to) {
+// Positions along the edges grow anticlockwise; a clockwise walk goes down them.
+Join walkAlongEdges(const Page& page, const OutlineEnd& from, const OutlineEnd& to, Turn turn) {
   Real a = perimeterPosition(page, from);
   Real b = perimeterPosition(page, to);
-  Real forward = wrap(b - a);
-  bool goForward = forward <= kPerimeter - forward;
-  Join join{true, goForward ? forward : kPerimeter - forward, {}};
+  bool up = turn == Turn::anticlockwise;
+  Join join{true, up ? wrap(b - a) : wrap(a - b), {}};
   std::vector<std::pair<Real, int>> passed;
   for (int k = 0; k < 4; ++k) {
     Real s = k * Page::kSize;
-    Real along = goForward ? wrap(s - a) : wrap(a - s);
+    Real along = up ? wrap(s - a) : wrap(a - s);
     if (along > 0 && along < join.length) passed.emplace_back(along, k);
   }
   std::sort(passed.begin(), passed.end());
@@ -91,21 +91,23 @@ void addJoin(std::vector<PathPoint>& points, const Join& join) {
 
 }  // namespace
 
-Join joinEnds(const Page& page, const OutlineEnd& from, const OutlineEnd& to) {
+Join joinEnds(const Page& page, const OutlineEnd& from, const OutlineEnd& to, Turn turn) {
   bool samePoint = from.at.point >= 0 && from.at.point == to.at.point;
   if (samePoint || from.at.at == to.at.at) return {true, 0, {}};
-  if (isEdge(from.kind) && isEdge(to.kind)) return walkAlongEdges(page, from, to);
+  if (isEdge(from.kind) && isEdge(to.kind)) return walkAlongEdges(page, from, to, turn);
   return {};
 }
 
-Outline areaOutline(const Page& page, const std::vector<const UnivariantLine*>& lines) {
+Outline turningOutline(const Page& page, const std::vector<const UnivariantLine*>& lines,
+                       Turn turn) {
   Outline outline;
   if (lines.empty()) return outline;
   std::vector<PathPoint>& points = outline.points;
   if (lines.size() == 1) {
     addLine(points, *lines[0], false);
   } else {
-    // the first two lines settle which way round the walk goes
+    // the first two lines settle which way each is taken: a shared point
+    // first, else the shortest run along the edges
     struct Start {
       bool first;
       bool second;
@@ -114,7 +116,7 @@ Outline areaOutline(const Page& page, const std::vector<const UnivariantLine*>& 
     std::optional<Start> best;
     for (bool r0 : {false, true})
       for (bool r1 : {false, true}) {
-        Join j = joinEnds(page, lastEnd(*lines[0], r0), firstEnd(*lines[1], r1));
+        Join j = joinEnds(page, lastEnd(*lines[0], r0), firstEnd(*lines[1], r1), turn);
         if (j.possible && (!best || j.length < best->join.length)) best = Start{r0, r1, j};
       }
     if (!best) {
@@ -127,8 +129,8 @@ Outline areaOutline(const Page& page, const std::vector<const UnivariantLine*>& 
     bool reversed = best->second;
     for (std::size_t k = 2; k < lines.size(); ++k) {
       OutlineEnd end = lastEnd(*lines[k - 1], reversed);
-      Join forward = joinEnds(page, end, firstEnd(*lines[k], false));
-      Join backward = joinEnds(page, end, firstEnd(*lines[k], true));
+      Join forward = joinEnds(page, end, firstEnd(*lines[k], false), turn);
+      Join backward = joinEnds(page, end, firstEnd(*lines[k], true), turn);
       if (!forward.possible && !backward.possible) {
         outline.stuckAt = static_cast<int>(k);
         return outline;
@@ -138,12 +140,40 @@ Outline areaOutline(const Page& page, const std::vector<const UnivariantLine*>& 
       addLine(points, *lines[k], reversed);
     }
   }
+  if (points.empty()) {
+    outline.stuckAt = 0;
+    return outline;
+  }
   // close along the window when the outline ends on an edge
   OutlineEnd last{points.back(), placeKind(page.window, points.back().at)};
   OutlineEnd first{points.front(), placeKind(page.window, points.front().at)};
-  addJoin(points, joinEnds(page, last, first));
+  addJoin(points, joinEnds(page, last, first, turn));
   outline.complete = true;
   return outline;
+}
+
+namespace {
+
+// The length of the run along the edges that closes an outline.
+Real closingRun(const Page& page, const Outline& outline, Turn turn) {
+  const std::vector<PathPoint>& points = outline.points;
+  OutlineEnd last{points.back(), placeKind(page.window, points.back().at)};
+  OutlineEnd first{points.front(), placeKind(page.window, points.front().at)};
+  return joinEnds(page, last, first, turn).length;
+}
+
+}  // namespace
+
+Outline areaOutline(const Page& page, const std::vector<const UnivariantLine*>& lines) {
+  if (lines.size() != 1) return turningOutline(page, lines, Turn::clockwise);
+  Outline open;
+  addLine(open.points, *lines[0], false);
+  if (open.points.empty()) return open;
+  Turn shorter =
+      closingRun(page, open, Turn::clockwise) <= closingRun(page, open, Turn::anticlockwise)
+          ? Turn::clockwise
+          : Turn::anticlockwise;
+  return turningOutline(page, lines, shorter);
 }
 
 std::array<Real, 3> areaColour(Real grayscale, const std::array<Real, 3>& dark) {

@@ -34,9 +34,13 @@ struct Join {
   std::vector<PathPoint> corners;  // window corners passed on the way
 };
 
+// The way an outline goes round: every run along the window edges of one
+// outline turns the same way, so that the outline is one field's boundary.
+enum class Turn { clockwise, anticlockwise };
+
 // Ends that are the same invariant point (or the same place) join directly;
-// ends on window edges join along the edges, the shorter way round.
-Join joinEnds(const Page& page, const OutlineEnd& from, const OutlineEnd& to);
+// ends on window edges join along the edges, turning the given way.
+Join joinEnds(const Page& page, const OutlineEnd& from, const OutlineEnd& to, Turn turn);
 
 struct Outline {
   bool complete = false;
@@ -44,7 +48,15 @@ struct Outline {
   std::vector<PathPoint> points;
 };
 
-// lines are the area's visible lines in the order given.
+// The outline of the area bounded by `lines` (its visible lines in the order
+// given) whose runs along the window edges turn the given way.
+Outline turningOutline(const Page& page, const std::vector<const UnivariantLine*>& lines,
+                       Turn turn);
+
+// The outline of an area. Lines that reach the window on two edges leave a
+// field on each side of them; the lines' order decides which: the field lies
+// on the right of the lines taken in the order listed, so the outline runs
+// clockwise. A single line has no order: it closes the shorter way round.
 Outline areaOutline(const Page& page, const std::vector<const UnivariantLine*>& lines);
 
 // The fill colour of an area: g = 1 white, g = 0 the dark colour (0..255 values).

@@ -5,6 +5,7 @@
 
 #include "common/bomb.h"
 #include "common/numbers.h"
+#include "common/session.h"
 #include "common/text.h"
 #include "plot/geometry.h"
 #include "plot/reader.h"
@@ -249,7 +250,8 @@ void drawCircles(Io& io, const Drawing& drawing) {
 void draw(Io& io, const Prefs& prefs, Drawing& drawing) {
   if (prefs.makeps) {
     const std::string name = "px-" + drawing.suffix + ".eps";
-    if (!io.openOutput(kPostScript, name, false)) bomb("draw", "couldn't open \"" + name + "\"");
+    refuseInputAsOutput(io, "draw", name);
+    if (!io.openOutput(kPostScript, name, false)) bomb("draw", "couldn't open " + quoted(name));
     writeEpsHeader(io, static_cast<int>(drawing.settings.info.size()));
   }
   const DrawSettings& s = drawing.settings;

@@ -299,6 +299,15 @@ void clipLine(const Window& w, UnivariantLine& line) {
   EndKind exitEdge = EndKind::lineEnd;
   int total = 0;  // an exit with its re-entry counts nothing
   if (inside) out.push_back(path[0]);
+  // back in after leaving: the part outside becomes a run along the edges
+  auto backIn = [&](const Crossing& entry) {
+    if (entry.edge != exitEdge) {
+      if (!neighbours(exitEdge, entry.edge)) bomb("lines", "wierd line shape in " + line.name);
+      XY corner = cornerBetween(w, exitEdge, entry.edge);
+      if (!(corner == entry.at)) out.push_back({corner, line.name, -1});
+    }
+    out.push_back({entry.at, line.name, -1});
+  };
 
   for (std::size_t k = 1; k < path.size(); ++k) {
     std::array<Crossing, 2> c;
@@ -317,15 +326,19 @@ void clipLine(const Window& w, UnivariantLine& line) {
       inside = true;
       ++total;
     } else if (m == 1) {
-      // back in: the part outside becomes a run along the edges
-      if (c[0].edge != exitEdge) {
-        if (!neighbours(exitEdge, c[0].edge)) bomb("lines", "wierd line shape in " + line.name);
-        out.push_back({cornerBetween(w, exitEdge, c[0].edge), line.name, -1});
-      }
-      out.push_back({c[0].at, line.name, -1});
+      backIn(c[0]);
       inside = true;
       endCut = false;
       --total;
+    } else if (m == 2 && hasLeft) {
+      // a segment across a corner after the line has left: back in and out
+      // again in the order it goes, the stretch already seen kept
+      const Crossing& in = c[0].t <= c[1].t ? c[0] : c[1];
+      const Crossing& outAgain = c[0].t <= c[1].t ? c[1] : c[0];
+      backIn(in);
+      out.push_back({outAgain.at, line.name, -1});
+      exitEdge = outAgain.edge;
+      endCut = true;
     } else if (m == 2) {
       out = {{c[0].at, line.name, -1}, {c[1].at, line.name, -1}};
       line.startKind = c[0].edge;

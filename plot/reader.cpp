@@ -154,22 +154,30 @@ bool interpolateRun(const Header& header, const std::vector<Group>& groups, std:
 // With two interpolation values a line's groups come in runs of equal x or
 // of equal y (the calculator steps one variable at each fixed value of the
 // other); each run gives the one point where the interpolation column has the
-// first value.
+// run's value: the first value at the first run, the second at the last, in
+// even steps between. A run that never reaches its value gives no point.
 std::vector<XY> interpolateRuns(const Header& header, const std::vector<Group>& groups) {
-  std::vector<XY> points;
   const std::size_t xc = static_cast<std::size_t>(header.xcol - 1);
   const std::size_t yc = static_cast<std::size_t>(header.ycol - 1);
-  std::size_t from = 0;
-  while (from < groups.size()) {
+  std::vector<std::pair<std::size_t, std::size_t>> runs;
+  for (std::size_t from = 0; from < groups.size();) {
     std::size_t to = from + 1;
     if (to < groups.size()) {
       std::size_t shared = groups[to][xc] == groups[from][xc] ? xc : yc;
       while (to < groups.size() && groups[to][shared] == groups[from][shared]) ++to;
     }
-    Group result;
-    if (interpolateRun(header, groups, from, to, header.interpolation[0], result))
-      points.push_back(plotted(header, result));
+    runs.emplace_back(from, to);
     from = to;
+  }
+  const Real first = header.interpolation[0];
+  const Real last = header.interpolation[1];
+  std::vector<XY> points;
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    Real share = runs.size() > 1 ? static_cast<Real>(k) / static_cast<Real>(runs.size() - 1) : 0;
+    Real value = k + 1 == runs.size() && k > 0 ? last : first + share * (last - first);
+    Group result;
+    if (interpolateRun(header, groups, runs[k].first, runs[k].second, value, result))
+      points.push_back(plotted(header, result));
   }
   return points;
 }
@@ -373,10 +381,12 @@ Switch switchOf(const Tokens& line) {
   return {kUsePreset, 2};
 }
 
-// A switch with an optional size after it, kept within [low, high].
+// A switch with an optional size after it, kept within [low, high]; after
+// "no" nothing more is read.
 void readSizedSwitch(const Tokens& line, int& state, int& size, int low, int high) {
   Switch s = switchOf(line);
   state = s.state;
+  if (state == kDontUse) return;
   const std::string& token = line[s.valuesFrom];
   if (!token.empty()) size = std::clamp(getinteger(sstringkind(token), token, line[1]), low, high);
 }

@@ -120,13 +120,16 @@ void openRunFiles(Io& io, CalculatorRun& run) {
   io.putstr(1, io.programName + "  running at " + io.dateStamp, 1, kToLog);
   openDataFile(io, run);
   RunFiles& files = run.files;
-  // the suffix is cut before the endings go on, so no name can meet the data file's
+  // the suffix is cut before the endings go on, so no name can meet the data
+  // file's; a link or a folder of the same name still could
   files.outName = "pf-" + files.suffix + "-o.txt";
+  refuseInputAsOutput(io, "startout", files.outName);
   if (!io.openOutput(kOutfile, files.outName, false))
     bomb("startout", "cannot open " + quoted(files.outName));
   io.putstr(1, "the main output is in the file, " + quoted(files.outName), 0, kToConsoleLog);
   if (writesSecondFile(run)) {
     files.aName = "pf-" + files.suffix + "-a.txt";
+    refuseInputAsOutput(io, "startout", files.aName);
     if (!io.openOutput(kSecondFile, files.aName, false))
       bomb("startout", "cannot open " + quoted(files.aName));
     io.putstr(1, "assignment-syntax output is in the file, " + quoted(files.aName), 0,
@@ -134,6 +137,7 @@ void openRunFiles(Io& io, CalculatorRun& run) {
   }
   if (run.makeo) {
     files.oName = "pf-" + files.suffix + "-px.txt";
+    refuseInputAsOutput(io, "startout", files.oName);
     if (!io.openOutput(kOfile, files.oName, false))
       bomb("startout", "cannot open " + quoted(files.oName));
     io.putstr(1, "other (eg plotix) output is in the file, " + quoted(files.oName), 0,
@@ -173,6 +177,23 @@ DiagramChoice askDiagramType(Io& io, int preset) {
   return choice;
 }
 
+void chooseDiagram(Io& io, CalculatorRun& run) {
+  run.diagram = askDiagramType(io, run.script.calctype);
+  WindowState& w = run.windows;
+  w.diagrammode = run.diagram.diagrammode;
+  w.fluid.fluidtype =
+      run.diagram.fluidtype == kFluidMoleFractions ? kFluidMoleFractions : kFluidActivities;
+  // one name alone on a seta or setmu line names the axis
+  w.lnaName = w.lnaLabel = run.script.activities.singleName;
+  w.muName = run.script.mu.singleName;
+}
+
+void setReactionWindows(Io& io, CalculatorRun& run, const std::string& fluidEndMember,
+                        const FluidPresence& presence) {
+  diagramwindowsetup(io, run.windows, run.script, true, kReactionVariance, fluidEndMember,
+                     presence);
+}
+
 namespace {
 
 void facilityNotAvailable(Io& io) {
@@ -196,9 +217,15 @@ void readPassScript(Io& io, CalculatorRun& run) {
 
 void runPass(Io& io, CalculatorRun& run) {
   switch (run.calcCode) {
+    case kCalcReactions:
+      readPassScript(io, run);
+      chooseDiagram(io, run);
+      // the end-member choice comes here, and names the fluid end-member
+      setReactionWindows(io, run, "", FluidPresence{});
+      facilityNotAvailable(io);
+      return;
     case kCalcTables:
     case kCalcAveragePT:
-    case kCalcReactions:
     case kCalcPhaseDiagram:
       readPassScript(io, run);
       facilityNotAvailable(io);

@@ -58,6 +58,18 @@ void reopenRunFiles(Io& io, CalculatorRun& run);
 // is taken without asking.
 DiagramChoice askDiagramType(Io& io, int preset);
 
+// The variance of reaction lines: the calculated variable's window is
+// strict, the stepped one may be a single value.
+inline constexpr int kReactionVariance = 1;
+
+// Reactions pass, first step after the script: the diagram type, handed to
+// the windows with the names of the log a and mu axes that the script gives.
+void chooseDiagram(Io& io, CalculatorRun& run);
+// Reactions pass, once the end-member choice has settled the fluid
+// end-member and what the system holds: the window of the diagram.
+void setReactionWindows(Io& io, CalculatorRun& run, const std::string& fluidEndMember,
+                        const FluidPresence& presence);
+
 // The whole run, from banner to the last file closed. Always returns 0.
 int runCalculator(Io& io);
 

@@ -41,6 +41,8 @@ struct NamedValue {
   std::string name;
   Real value = 0;
   bool hasValue = false;
+
+  bool operator==(const NamedValue&) const = default;
 };
 
 // A marker value for an activity whose window is to be asked.
@@ -51,22 +53,30 @@ struct ScriptWindow {
   Real low = 0;
   Real high = 0;
   bool given = false;  // values were read
+
+  bool operator==(const ScriptWindow&) const = default;
 };
 
 struct ScriptValue {
   int state = kDontUse;
   Real value = 0;
+
+  bool operator==(const ScriptValue&) const = default;
 };
 
 struct NameList {
   int state = kDontUse;
   std::vector<std::string> names;
+
+  bool operator==(const NameList&) const = default;
 };
 
 struct Isopleth {
   int state = kDontUse;
   std::string name;
   std::vector<Real> values;  // start, finish, interval
+
+  bool operator==(const Isopleth&) const = default;
 };
 
 struct NamedActivities {
@@ -74,6 +84,8 @@ struct NamedActivities {
   ActivityForm form = ActivityForm::activity;
   std::string singleName;         // the one end-member a line named alone
   std::vector<NamedValue> items;  // values held as ln a (`seta`), or as written
+
+  bool operator==(const NamedActivities&) const = default;
 };
 
 struct XyzGuess {
@@ -82,16 +94,22 @@ struct XyzGuess {
   Real sd = 0;
   Real low = 0;
   Real high = 1;
+
+  bool operator==(const XyzGuess&) const = default;
 };
 
 struct ModeGuess {
   std::string name;
   Real value = 0;
+
+  bool operator==(const ModeGuess&) const = default;
 };
 
 struct Apex {
   std::string name;
   std::vector<Real> composition;
+
+  bool operator==(const Apex&) const = default;
 };
 
 // One changed parameter of an a-x model: phase, parameter name, which of
@@ -101,11 +119,15 @@ struct ParameterChange {
   std::string parameter;
   char abc = 'a';
   Real amount = 0;
+
+  bool operator==(const ParameterChange&) const = default;
 };
 
 struct Batch {
   int variance = 0;
   std::vector<std::string> phases;
+
+  bool operator==(const Batch&) const = default;
 };
 
 struct BatchSettings {
@@ -120,6 +142,8 @@ struct BatchSettings {
   int bulkState = kDontUse;
   std::vector<Real> bulk;
   int batchdebug = kDontUse;
+
+  bool operator==(const BatchSettings&) const = default;
 };
 
 struct MonteCarloSettings {
@@ -135,6 +159,8 @@ struct MonteCarloSettings {
   NameList mcfunc;
   int bulkState = kDontUse;
   std::vector<Real> bulk;
+
+  bool operator==(const MonteCarloSettings&) const = default;
 };
 
 struct ScriptSettings {
@@ -267,6 +293,8 @@ struct ScriptSettings {
   int nudgeState = kDontUse;
   std::vector<ParameterChange> nudge;
   NameList fract;
+
+  bool operator==(const ScriptSettings&) const = default;
 };
 
 // Every setting at its default.

@@ -15,14 +15,18 @@ namespace pf {
 namespace {
 
 // The value tokens of a line: after the keyword, and after the word "yes",
-// "no" or "ask" when one follows it.
+// "no" or "ask" when one follows it. A line that says "no" has none: what
+// follows the word is not read.
 struct Values {
   const Tokens& line;
   int state = kUsePreset;
   int first = 2;        // position of the first value token
   bool worded = false;  // the line said "yes", "no" or "ask"
 
-  int count() const { return line.count >= first ? line.count - first + 1 : 0; }
+  int count() const {
+    if (state == kDontUse) return 0;
+    return line.count >= first ? line.count - first + 1 : 0;
+  }
   const std::string& at(int k) const { return line[first + k]; }  // k from 0
 };
 
@@ -167,7 +171,7 @@ int readNameList(const Tokens& line, NameList& list, int most) {
 
 int axfileLine(Io&, const Tokens& line, ScriptSettings& s) {
   const std::string& word = line[2];
-  if (word == "no") return line.count == 2 ? kLineAccepted : kLineBadInfo;
+  if (word == "no") return kLineAccepted;
   int at = word == "yes" ? 3 : 2;
   if (line.count > at) return kLineBadInfo;
   // alone (or with "ask") it clears the name, so that the a-x file is asked for

@@ -25,16 +25,15 @@ const char* problemText(int state) {
 }
 
 // The problem report: a heading before the first problem, one line each.
+// Each line is ended at once, since the echo of a later activity line may
+// come between two of them.
 struct ProblemReport {
   bool any = false;
 
   void add(Io& io, const std::string& keyword, int state) {
-    if (!any) io.putstr(1, "Script problems", 0, kToAll);
+    if (!any) io.putstr(1, "Script problems", 1, kToAll);
     any = true;
-    io.putstr(1, "\"" + keyword + "\"" + problemText(state), 0, kToAll);
-  }
-  void finish(Io& io) {
-    if (any) io.endLine(kToAll);
+    io.putstr(0, quoted(keyword) + problemText(state), 1, kToAll);
   }
 };
 
@@ -116,7 +115,6 @@ void readscripts(Io& io, std::unique_ptr<std::istream>& data, ScriptSettings& sc
     int state = readScriptLine(io, line, script);
     if (state != kLineAccepted) report.add(io, line[1], state);
   }
-  report.finish(io);
   data.reset();
   settleWindows(script);
   checkPTGuess(script);

@@ -76,18 +76,19 @@ std::string shown(Real x) {
   return decimalText(x, decimalsNeeded(x, 6));
 }
 
-// The held pair is tested first, so a good preset is never asked; each
-// answer is tested, and one still bad after the last allowed answer ends the run.
+// Each pass tests the pair held and, when it is bad, reads another. The first
+// pass tests the preset, so a good one is never asked; the answer read in the
+// last pass is not tested: the run stops there, whatever it says.
 void lowhigh(Io& io, const PairRule& r, Real& low, Real& high, bool strict) {
-  for (int answers = 0;; ++answers) {
+  for (int pass = 1;; ++pass) {
     std::vector<std::string> faults = pairFaults(r, low, high, strict);
     if (faults.empty()) return;
-    if (answers == kMaxPairPasses) bomb("*OK", "too many tries");
     for (const std::string& fault : faults) io.putstr(0, fault, 1, kToConsoleLog);
     int n = 2;
     std::vector<Real> pair = promptreals(io, r.name + " low,high", n);
     low = pair[0] + r.offset;
     high = pair[1] + r.offset;
+    if (pass == kMaxPairPasses) bomb("*OK", "too many tries");
   }
 }
 
@@ -198,6 +199,8 @@ void askBothWindows(Io& io, WindowState& w, const ScriptSettings& s, const std::
   for (int asked = 1;; ++asked) {
     int n = 0;
     std::vector<Real> v = promptreals(io, "T low,high, P low,high", n);
+    // the question put for the last time ends the run, whatever the answer
+    if (asked == kMaxPTWindowQuestions) bomb("PT window", "no sensible input");
     if (n == 0) {
       w.Tlow = s.setTwindow.low;
       w.Thigh = s.setTwindow.high;
@@ -217,7 +220,6 @@ void askBothWindows(Io& io, WindowState& w, const ScriptSettings& s, const std::
       w.Phigh = v[3];
       return;
     }
-    if (asked == kMaxPTWindowQuestions) bomb("PT window", "no sensible input");
     io.putstr(0,
               std::to_string(n) + (n == 1 ? " number" : " numbers") +
                   " input (0, 2 or 4 numbers expected): try again",

@@ -51,6 +51,8 @@ inline constexpr int kRangeMu = 4;
 
 // Fluid-type codes this part sets; the phase choice sets the others.
 inline constexpr int kFluidActivities = 2;
+inline constexpr int kFluidPureH2O = 3;  // set by the phase choice
+inline constexpr int kFluidPureCO2 = 4;
 inline constexpr int kFluidMoleFractions = 6;
 
 struct FixedFluid {
@@ -171,6 +173,51 @@ void listxco2(Io& io, WindowState& w);
 void listact(Io& io, WindowState& w, int row, Real low, Real high);
 void listlna(Io& io, WindowState& w, int row, Real low, Real high);  // low, high as ln a
 void listmu(Io& io, WindowState& w, int row, Real low, Real high);
+
+// ---- phase-diagram windows on named activities and chemical potentials
+
+inline constexpr int kMaxCalcPhases = 60;            // phases of a calculation, mu phases included
+inline constexpr int kMaxCalcEndMembers = 200;       // their end-members
+inline constexpr Real kVariedActivityMarker = 9.9L;  // an activity this large is to be varied
+
+// An end-member or phase of the chosen system as these windows see it: its
+// name and its amounts of the system's components.
+struct NamedComposition {
+  std::string name;
+  std::vector<Real> composition;
+};
+
+// One activity, ln a or mu that the script sets on a chosen end-member.
+struct SetQuantity {
+  std::string name;
+  int endMember = 0;    // 1-based among the chosen end-members
+  bool varied = false;  // a window was asked: its values are row `row`
+  int row = 0;          // 1-based in WindowState::rows
+  Real value = 0;       // when fixed: ln a, or mu in kJ
+  Real low = 0;         // when varied: the window, as ln a or mu
+  Real high = 0;
+};
+
+// The script's activities (`seta`, `setlna`, `setloga`) on the chosen
+// end-members: a preset value is a fixed activity, a name without one (or
+// with an activity of 9.9 or more) gets a window, asked and listed in a row
+// appended to the window state. A window on H2O or CO2 fixes that fluid's
+// activity at 1 and leaves the fluid type 2 (activities) where it was 3 or
+// 4 (pure H2O or pure CO2).
+std::vector<SetQuantity> setactivitywindows(Io& io, WindowState& w, const ScriptSettings& script,
+                                            const std::vector<std::string>& endMembers);
+
+// The chemical potentials of the script's `setmu` list on the chosen
+// end-members: each becomes a one-end-member phase of that end-member's
+// composition (the caller adds it to its phases; `phaseCount` and
+// `endMemberCount` count it here), with its mu fixed at the preset value or
+// varied over a window that is asked and listed in a row appended to the
+// window state. `pureCompositions` are the chosen phases of fixed
+// composition: a mu phase may not repeat one of them.
+std::vector<SetQuantity> setupmu(Io& io, WindowState& w, const ScriptSettings& script,
+                                 const std::vector<NamedComposition>& endMembers,
+                                 const std::vector<NamedComposition>& pureCompositions,
+                                 int& phaseCount, int& endMemberCount);
 
 // The fixed fluid composition.
 void setfluid(Io& io, WindowState& w, const ScriptSettings& script, const FluidPresence& presence);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "calc/thermo/fluids.h"
 #include "common/bomb.h"
@@ -65,17 +66,74 @@ Real h2oSaturationPressure(Real t) {
   return std::max(psat, kMinimumPsat);
 }
 
+namespace {
+
+// The cubic in V of the modified Redlich-Kwong equation:
+// P V^3 - RT V^2 - (b RT + b^2 P - a/sqrt T) V - a b / sqrt T = 0.
+struct VolumeCubic {
+  Real p, rt, c1, c0;
+  Real value(Real v) const { return ((p * v - rt) * v + c1) * v + c0; }
+  Real slope(Real v) const { return (3 * p * v - 2 * rt) * v + c1; }
+};
+
+constexpr int kBisections = 200;
+
+// Bisection of a bracket [low, high] with value(low) < 0 <= value(high),
+// down to adjacent reals.
+Real bisect(const VolumeCubic& cubic, Real low, Real high) {
+  for (int k = 0; k < kBisections; ++k) {
+    Real middle = low + (high - low) / 2;
+    if (!(middle > low && middle < high)) break;
+    if (cubic.value(middle) < 0)
+      low = middle;
+    else
+      high = middle;
+  }
+  return low + (high - low) / 2;
+}
+
+// The root that Newton's iteration reaches from its start, found by
+// bisection between the turning points of the cubic, which cannot fail: the
+// largest root for a start above b (the gas-like branch), else the smallest
+// root above b (the liquid). The cubic is -2 RT b^2 < 0 at b, so a root above
+// b always exists.
+Real bracketedVolume(const VolumeCubic& cubic, Real b, bool largest) {
+  std::vector<Real> ends{b};
+  Real disc = cubic.rt * cubic.rt - 3 * cubic.p * cubic.c1;  // of the slope, over 4
+  if (disc > 0) {
+    Real root = std::sqrt(disc);
+    for (Real turn : {(cubic.rt - root) / (3 * cubic.p), (cubic.rt + root) / (3 * cubic.p)})
+      if (turn > ends.back()) ends.push_back(turn);
+  }
+  Real high = std::max(ends.back(), b) + cubic.rt / cubic.p;
+  for (int k = 0; k < kBisections && !(cubic.value(high) > 0); ++k) high *= 2;
+  if (!(cubic.value(high) > 0)) bomb("findVs", "did not converge");
+  ends.push_back(high);
+  // the cubic is monotonic between neighbouring ends
+  const int last = static_cast<int>(ends.size()) - 1;
+  for (int k = 0; k < last; ++k) {
+    int i = largest ? last - 1 - k : k;
+    Real low = ends[static_cast<std::size_t>(i)];
+    Real up = ends[static_cast<std::size_t>(i) + 1];
+    bool bracket = largest ? cubic.value(low) <= 0 : cubic.value(up) >= 0;
+    if (bracket && cubic.value(low) < 0) return bisect(cubic, low, up);
+    if (bracket) return low;  // the root is the end itself
+  }
+  bomb("findVs", "did not converge");
+}
+
+}  // namespace
+
 Real findVs(Real a, Real b, Real p, Real t, Real vStart, Real restartP) {
   Real rt = kR * t;
   Real rootT = std::sqrt(t);
-  // P V^3 - RT V^2 - (b RT + b^2 P - a/sqrt T) V - a b / sqrt T = 0
-  Real c1 = -(b * rt + b * b * p - a / rootT);
-  Real c0 = -a * b / rootT;
+  const VolumeCubic cubic{p, rt, -(b * rt + b * b * p - a / rootT), -a * b / rootT};
+  if (!std::isfinite(cubic.c1) || !std::isfinite(cubic.c0) || !(p > 0) || !std::isfinite(p) ||
+      !std::isfinite(rt))
+    bomb("findVs", "did not converge");
   Real v = vStart;
   for (int step = 0; step < kFindVsSteps; ++step) {
-    Real f = ((p * v - rt) * v + c1) * v + c0;
-    Real slope = (3 * p * v - 2 * rt) * v + c1;
-    Real dv = f / slope;
+    Real dv = cubic.value(v) / cubic.slope(v);
     Real next = v - dv;
     if (!(next >= b)) {
       v = p > restartP ? 1.001L * b : rt / p;
@@ -84,7 +142,10 @@ Real findVs(Real a, Real b, Real p, Real t, Real vStart, Real restartP) {
     v = next;
     if (std::fabs(dv) < kFindVsTolerance * v) return v;
   }
-  bomb("findVs", "did not converge");
+  // Near a critical point the cubic is nearly flat at its root and the
+  // iteration crawls: the same root by bracketing, so that G stays continuous
+  // where a diagram crosses that region.
+  return bracketedVolume(cubic, b, vStart > b);
 }
 
 Real mrkLnPhi(Real a, Real b, Real p, Real t, Real v) {

@@ -56,6 +56,77 @@ TEST(Putstr, CutsLongConsoleLinesAtPageWidth) {
   EXPECT_EQ(c.out.str().substr(80), hundred);
 }
 
+TEST(Putstr, ControlCharactersAreShownOnTheConsoleAndKeptInFiles) {
+  Console c;
+  c.openLog();
+  c.io.putstr(0, std::string("a\0b\x1b[2J\tc\x7f", 10), 1, kToConsoleLog);
+  EXPECT_EQ(c.text(), "a\\0b\\x1b[2J\tc\\x7f\n");
+  EXPECT_EQ(c.log(), std::string("a\0b\x1b[2J\tc\x7f\n", 11));
+}
+
+TEST(Putstr, UnderAUtf8LocaleTheConsoleShowsTheSameCharactersInUtf8) {
+  struct Case {
+    std::string text;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"\xA5\xA5 no prefs file", "\u2022\u2022 no prefs file"},
+      {"T = 600\xA1"
+       "C, 5 \xB5m",
+       "T = 600\u00B0"
+       "C, 5 \u00B5m"},
+      {"***\xCArun killed ***", "***\u00A0run killed ***"},
+      {"x \xB3 1", "x \u2265 1"},
+      {"mark\xA4", "mark\u00A7"},
+      // a name typed on a UTF-8 terminal is already UTF-8 and stays as it is
+      {"bad name : replace gr\u00FCn with", "bad name : replace gr\u00FCn with"},
+      {"\xE2\x82", "\u201A\u00C7"},  // a sequence cut short is single bytes
+      {std::string("a\0b", 3), "a\\0b"},
+  };
+  for (const Case& k : cases) {
+    Console c;
+    c.openLog();
+    c.io.utf8Console = true;
+    c.io.putstr(0, k.text, 1, kToConsoleLog);
+    EXPECT_EQ(c.text(), k.shown + "\n") << k.text;
+    EXPECT_EQ(c.log(), k.text + "\n") << "files keep the bytes";
+  }
+  Console bytes;
+  bytes.io.putstr(0,
+                  "\xA5 20\xA1"
+                  "C",
+                  0, kToConsole);
+  EXPECT_EQ(bytes.text(),
+            "\xA5 20\xA1"
+            "C")
+      << "off, the console gets the bytes";
+
+  // the console's cut counts the bytes of the text, as without UTF-8
+  Console cut;
+  cut.io.utf8Console = true;
+  cut.io.putstr(0, std::string(77, 'x') + "\xA1\xA1\xA1", 0, kToConsole);
+  EXPECT_EQ(cut.text(), std::string(77, 'x') + "\u00B0#");
+}
+
+TEST(Putstr, TheLocaleSaysWhetherTheConsoleIsUtf8) {
+  struct Case {
+    const char* all;
+    const char* ctype;
+    const char* lang;
+    bool utf8;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, "en_GB.UTF-8", true}, {nullptr, nullptr, "C.utf8", true},
+      {nullptr, "de_DE.UTF-8", "C", true},     {"C", "de_DE.UTF-8", "en_GB.UTF-8", false},
+      {"", "", "fr_FR.Utf-8", true},           {nullptr, nullptr, nullptr, false},
+      {"POSIX", nullptr, nullptr, false},      {nullptr, "en_US.ISO-8859-1", "C.UTF-8", false},
+  };
+  for (const Case& k : cases)
+    EXPECT_EQ(localeIsUtf8(k.all, k.ctype, k.lang), k.utf8)
+        << (k.all ? k.all : "-") << " " << (k.ctype ? k.ctype : "-") << " "
+        << (k.lang ? k.lang : "-");
+}
+
 TEST(Putstr, TheEditorWindowIsNeverThere) {
   Console c("");
   c.io.outputcontrol.include(kEditor);

@@ -1,6 +1,11 @@
 #include "common/session.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
 
 #include "common/prefs.h"
 #include "common/prompts.h"
@@ -115,6 +120,23 @@ TEST(Prefs, MissingFileKeepsDefaultsForBothPrograms) {
   EXPECT_EQ(e.out.str(), "\n\xA5\xA5 no prefs file \"px-prefs.txt\"");
 }
 
+TEST(Prefs, Utf8ConsoleCanBeTurnedOff) {
+  for (Program program : {Program::calculator, Program::plotter}) {
+    for (const char* line : {"utf8console no\n", "utf8console\n", ""}) {
+      Console c("", program);
+      c.files.contents[prefsFileName(program)] = line;
+      c.io.utf8Console = true;
+      Prefs p;
+      readprefs(c.io, p);
+      EXPECT_EQ(c.io.utf8Console, std::string(line) != "utf8console no\n") << line;
+    }
+    Console plain("", program);
+    Prefs p;
+    readprefs(plain.io, p);
+    EXPECT_FALSE(plain.io.utf8Console) << "the preference never turns it on by itself";
+  }
+}
+
 TEST(Startout, BannerPrefsLogAndStamp) {
   Console c("");
   Prefs p;
@@ -154,6 +176,88 @@ TEST(DataFile, AskedForOpenedOrRefused) {
             "\ncannot locate file \"pf-nothere.txt\"\n");
 }
 
+// "procedure : message" of the fault a call stops with, "" when it returns.
+template <typename F>
+std::string faultOf(F&& call) {
+  try {
+    call();
+  } catch (const Bombed& b) {
+    return b.procedure + " : " + b.message;
+  }
+  return "";
+}
+
+TEST(FileSafety, InputsThatAreFoldersOrHoldControlCharactersAreRefused) {
+  for (Program program : {Program::calculator, Program::plotter}) {
+    Console c("", program);
+    const std::string prefs = prefsFileName(program);
+    c.files.folders.insert(prefs);
+    Prefs p;
+    EXPECT_EQ(faultOf([&] { readprefs(c.io, p); }),
+              "readprefs : cannot open \"" + prefs + "\": it is a folder");
+  }
+  struct Case {
+    std::string suffix;
+    std::string fault;
+  };
+  const Case cases[] = {
+      {std::string("de\0mo", 5),
+       "promptdatafile : control character in file name \"pf-de\\0mo.txt\""},
+      {"de\x1b[2J", "promptdatafile : control character in file name \"pf-de\\x1b[2J.txt\""},
+      {"dir", "promptdatafile : cannot open \"pf-dir.txt\": it is a folder"},
+      {"demo", ""},
+  };
+  for (const Case& k : cases) {
+    Console c("");
+    c.files.contents["pf-de"] = "script";
+    c.files.contents["pf-demo.txt"] = "script";
+    c.files.folders.insert("pf-dir.txt");
+    std::string suffix = k.suffix, name;
+    EXPECT_EQ(faultOf([&] { promptdatafile(c.io, "pf-", suffix, "", name); }), k.fault)
+        << visibleText(k.suffix);
+    EXPECT_EQ(c.io.inputs().size(), k.fault.empty() ? 1u : 0u) << "only what is read is noted";
+  }
+}
+
+TEST(FileSafety, AnOutputFileIsNeverOneTheRunReads) {
+  Console c("");
+  c.files.contents["pf-a.txt"] = "script";
+  c.io.noteInput("pf-a.txt");
+  EXPECT_EQ(faultOf([&] { refuseInputAsOutput(c.io, "startout", "pf-a.txt"); }),
+            "startout : \"pf-a.txt\" is the input file \"pf-a.txt\": not overwritten");
+  EXPECT_EQ(faultOf([&] { refuseInputAsOutput(c.io, "startout", "pf-a-o.txt"); }), "");
+  EXPECT_EQ(c.files.contents["pf-a.txt"], "script");
+
+  // on disk, a link reaches the same file under another name
+  char dir[] = "/tmp/pf-files-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string base(dir);
+  std::ofstream(base + "/in.txt") << "keep me\n";
+  ASSERT_EQ(symlink((base + "/in.txt").c_str(), (base + "/out.txt").c_str()), 0);
+  ASSERT_EQ(mkdir((base + "/folder.txt").c_str(), 0700), 0);
+  DiskFiles disk;
+  std::istringstream none;
+  std::ostringstream out;
+  Io io(Program::calculator, none, out, disk);
+  io.noteInput(base + "/in.txt");
+  EXPECT_TRUE(disk.sameFile(base + "/in.txt", base + "/out.txt"));
+  EXPECT_NE(faultOf([&] { refuseInputAsOutput(io, "startout", base + "/out.txt"); }), "");
+  EXPECT_EQ(faultOf([&] { refuseInputAsOutput(io, "startout", base + "/new.txt"); }), "");
+  EXPECT_TRUE(disk.isFolder(base + "/folder.txt"));
+  EXPECT_EQ(disk.openRead(base + "/folder.txt"), nullptr) << "a folder is never read";
+  EXPECT_EQ(disk.openRead(base + std::string("/in.txt\0x", 9)), nullptr);
+  EXPECT_EQ(disk.openWrite(base + std::string("/in\0.txt", 9), false), nullptr);
+  // a read fault of the system is an end of reading, not an exception
+  std::ifstream folder(base + "/folder.txt", std::ios::binary);
+  std::string line;
+  EXPECT_FALSE(readLine(folder, line));
+  EXPECT_TRUE(atEnd(folder));
+  std::ifstream kept(base + "/in.txt");
+  ASSERT_TRUE(readLine(kept, line));
+  EXPECT_EQ(line, "keep me");
+  std::system(("rm -rf " + base).c_str());
+}
+
 TEST(FatalReport, EveryOpenDestinationGetsIt) {
   Console c("\n");
   c.openLog();
@@ -166,6 +270,13 @@ TEST(FatalReport, EveryOpenDestinationGetsIt) {
   EXPECT_EQ(c.log(), "partial results" + report);
   EXPECT_FALSE(c.io.isOpen(kOutfile));
   EXPECT_FALSE(c.io.isOpen(kLogfile));
+
+  // a token held in the message is shown with its NUL in every destination
+  Console d("\n");
+  d.openLog();
+  reportBombed(d.io, Bombed("reading", std::string("expecting a name; got: 1\0", 25), 0));
+  EXPECT_NE(d.out.str().find("got: 1\\0\n"), std::string::npos);
+  EXPECT_NE(d.log().find("got: 1\\0\n"), std::string::npos);
 }
 
 TEST(FatalReport, InternalFaultsAskToBeReported) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "common/text.h"
 #include "plot/areas.h"
 #include "plot/geometry.h"
@@ -30,26 +32,117 @@ std::vector<XY> placesOf(const Outline& outline) {
   return places;
 }
 
-TEST(Areas, OutlinesJoinAtPointsAndAlongTheEdges) {
+PathPoint at(Real x, Real y, const std::string& name = "u") {
+  return {{x, y}, name, name[0] == 'i' ? 0 : -1};
+}
+
+TEST(Areas, TheOrderOfTheLinesSaysWhichFieldIsMeant) {
   const Page page{kWindow};
   // two lines out of one invariant point to the left and bottom edges
-  UnivariantLine a = visibleLine("u1", {{{0, 6}, "u1", -1}, {{4, 4}, "i1", 0}});
-  UnivariantLine b = visibleLine("u2", {{{4, 4}, "i1", 0}, {{7, 0}, "u2", -1}});
-  EXPECT_EQ(placesOf(areaOutline(page, {&a, &b})),
-            (std::vector<XY>{{0, 6}, {4, 4}, {7, 0}, {0, 0}}));
-  // the same lines given the other way round are turned to fit
-  UnivariantLine bReversed = visibleLine("u2", {{{7, 0}, "u2", -1}, {{4, 4}, "i1", 0}});
-  EXPECT_EQ(placesOf(areaOutline(page, {&bReversed, &a})),
-            (std::vector<XY>{{7, 0}, {4, 4}, {0, 6}, {0, 0}}));
-  // one line across a corner closes through that corner
-  UnivariantLine corner = visibleLine("u3", {{{0, 2}, "u3", -1}, {{3, 0}, "u3", -1}});
+  UnivariantLine a = visibleLine("u1", {at(0, 6), at(4, 4, "i1")});
+  UnivariantLine b = visibleLine("u2", {at(4, 4, "i1"), at(7, 0)});
+  UnivariantLine bReversed = visibleLine("u2", {at(7, 0), at(4, 4, "i1")});
+  // one from a point on the top edge, one on to the right edge
+  UnivariantLine top = visibleLine("u6", {at(6, 10), at(6, 6, "i2")});
+  UnivariantLine right = visibleLine("u7", {at(6, 6, "i2"), at(10, 3)});
+  // two lines from the bottom edge to the top edge
+  UnivariantLine left = visibleLine("u4", {at(2, 0), at(3, 10)});
+  UnivariantLine farRight = visibleLine("u5", {at(8, 0), at(7, 10)});
+  // a point near the middle, one line to the bottom far right, one to the top left
+  UnivariantLine down = visibleLine("u1", {at(5, 5, "i1"), at(7.125L, 2.5L), at(9.25L, 0)});
+  UnivariantLine up = visibleLine("u3", {at(5, 5, "i1"), at(3.75L, 7.5L), at(2.5L, 10)});
+  // three lines: the third given from its far end must be turned round
+  UnivariantLine first = visibleLine("u8", {at(0, 4), at(3, 3, "i3")});
+  UnivariantLine second = visibleLine("u9", {at(3, 3, "i3"), at(6, 4, "i4")});
+  UnivariantLine thirdBackwards = visibleLine("u10", {at(7, 0), at(6, 4, "i4")});
+  UnivariantLine thirdForwards = visibleLine("u10", {at(6, 4, "i4"), at(7, 0)});
+  // a field in the bottom-left corner less a corner cut off by a third line
+  // whose nearer end along the bottom edge is its last point
+  UnivariantLine fromLeft = visibleLine("u11", {at(0, 7), at(4, 6, "i5")});
+  UnivariantLine toBottom = visibleLine("u12", {at(4, 6, "i5"), at(5, 0)});
+  UnivariantLine cut = visibleLine("u13", {at(0, 1), at(1, 0)});
+  struct Case {
+    const char* what;
+    std::vector<const UnivariantLine*> lines;
+    std::vector<XY> outline;
+  };
+  const Case cases[] = {
+      {"the field on the right of u1 then u2: the corner",
+       {&a, &b},
+       {{0, 6}, {4, 4}, {7, 0}, {0, 0}}},
+      {"listed the other way: the rest of the window",
+       {&bReversed, &a},
+       {{7, 0}, {4, 4}, {0, 6}, {0, 10}, {10, 10}, {10, 0}}},
+      {"the field through the left corners, the longer way round",
+       {&up, &down},
+       {{2.5L, 10}, {3.75L, 7.5L}, {5, 5}, {7.125L, 2.5L}, {9.25L, 0}, {0, 0}, {0, 10}}},
+      {"the field through the right corners",
+       {&down, &up},
+       {{9.25L, 0}, {7.125L, 2.5L}, {5, 5}, {3.75L, 7.5L}, {2.5L, 10}, {10, 10}, {10, 0}}},
+      {"a walk that starts on the top edge", {&right, &top}, {{10, 3}, {6, 6}, {6, 10}, {10, 10}}},
+      {"a walk that starts on the right edge",
+       {&top, &right},
+       {{6, 10}, {6, 6}, {10, 3}, {10, 0}, {0, 0}, {0, 10}}},
+      {"between two lines across the window: along the top edge between them",
+       {&left, &farRight},
+       {{2, 0}, {3, 10}, {7, 10}, {8, 0}}},
+      {"the third line turned round",
+       {&first, &second, &thirdBackwards},
+       {{0, 4}, {3, 3}, {6, 4}, {7, 0}, {0, 0}}},
+      {"the third line taken from its end nearer along the edges",
+       {&fromLeft, &toBottom, &cut},
+       {{0, 7}, {4, 6}, {5, 0}, {1, 0}, {0, 1}}},
+      {"the third line as it is",
+       {&first, &second, &thirdForwards},
+       {{0, 4}, {3, 3}, {6, 4}, {7, 0}, {0, 0}}},
+  };
+  for (const Case& c : cases) {
+    Outline outline = areaOutline(page, c.lines);
+    EXPECT_TRUE(outline.complete) << c.what;
+    EXPECT_EQ(placesOf(outline), c.outline) << c.what;
+  }
+  UnivariantLine corner = visibleLine("u3", {at(0, 2), at(3, 0)});
   EXPECT_EQ(placesOf(areaOutline(page, {&corner})), (std::vector<XY>{{0, 2}, {3, 0}, {0, 0}}));
-  // two lines from the bottom edge to the top edge: the walk takes the
-  // edges between them, not the long way round
-  UnivariantLine left = visibleLine("u4", {{{2, 0}, "u4", -1}, {{3, 10}, "u4", -1}});
-  UnivariantLine right = visibleLine("u5", {{{8, 0}, "u5", -1}, {{7, 10}, "u5", -1}});
-  EXPECT_EQ(placesOf(areaOutline(page, {&left, &right})),
-            (std::vector<XY>{{2, 0}, {3, 10}, {7, 10}, {8, 0}}));
+  UnivariantLine cornerBackwards = visibleLine("u3", {at(3, 0), at(0, 2)});
+  EXPECT_EQ(placesOf(areaOutline(page, {&cornerBackwards})),
+            (std::vector<XY>{{3, 0}, {0, 2}, {0, 0}}));
+}
+
+// What is drawn: the grey of the rendered picture inside and outside each
+// field, for a field that takes the longer way round the window and for the
+// other one.
+TEST(Areas, TheFieldIsFilledWhereTheLinesSay) {
+  const std::string lines =
+      "fields\n2 2 1 2\n"
+      "i1 a b c 5 5\n"
+      "u1 a b - c i1 end 7.1 2.5 9.2 0\n"
+      "u3 a c - b i1 end 3.75 7.5 2.5 10\n*\n";
+  const std::string instructions = "*\nwindow 0 10 0 10\ncircles no\n";
+  const Page page{kWindow};
+  // near the four corners: (0,10), (0,0), (10,0), (10,10)
+  const std::vector<XY> corners{{page.px(0.3L), page.py(9.7L)},
+                                {page.px(0.3L), page.py(0.3L)},
+                                {page.px(9.7L), page.py(0.3L)},
+                                {page.px(9.7L), page.py(9.7L)}};
+  struct Case {
+    const char* area;
+    std::vector<int> grey;
+  };
+  const Case cases[] = {
+      {"0.8 u3 u1\n", {204, 204, 255, 255}},
+      {"0.8 u1 u3\n", {255, 255, 204, 204}},
+      {"0.5 u3 u1\n0.25 u1 u3\n", {128, 128, 64, 64}},
+  };
+  for (const Case& c : cases) {
+    Console console("t\n");
+    console.files.contents["px-t.txt"] = lines + c.area + instructions;
+    runProgram(console.io);
+    const std::string eps = console.file("px-t.eps");
+    ASSERT_FALSE(eps.empty()) << console.text();
+    std::vector<int> grey = greyLevels(eps, corners);
+    ASSERT_EQ(grey.size(), 4u) << c.area;
+    for (std::size_t k = 0; k < 4; ++k) EXPECT_NEAR(grey[k], c.grey[k], 2) << c.area << k;
+  }
 }
 
 TEST(Areas, LinesThatCannotBeJoined) {
@@ -122,6 +215,64 @@ TEST(Eps, LineStyles) {
             "280.00 488.67 (2) centreshow\n");
 }
 
+// The labels of the big ticks along x and the count of tick marks drawn.
+struct Ticks {
+  std::vector<std::string> labels;
+  int marks = 0;
+};
+
+Ticks ticksOf(const std::string& eps) {
+  Ticks t;
+  std::istringstream lines(eps);
+  for (std::string line; std::getline(lines, line);) {
+    const std::string tail = ") centreshow";
+    std::size_t open = line.find(" (");
+    if (open != std::string::npos && line.size() > tail.size() &&
+        line.substr(line.size() - tail.size()) == tail)
+      t.labels.push_back(line.substr(open + 2, line.size() - tail.size() - open - 2));
+    if (line.find("}  tick") != std::string::npos && line.find("moveto") != std::string::npos)
+      ++t.marks;
+  }
+  return t;
+}
+
+TEST(Eps, TicksStepEvenlyWhateverTheIncrement) {
+  struct Case {
+    Window window;
+    Real inc, start;
+    std::vector<std::string> labels;
+    int marks;  // big ticks on both axes, below the maximum less the increment
+  };
+  const Case cases[] = {
+      {{0, 1, 0, 1},
+       0.1L,
+       0,
+       {"0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1"},
+       20},
+      {{0.05L, 0.75L, 0.05L, 0.75L},
+       0.1L,
+       0.15L,
+       {"0.15", "0.25", "0.35", "0.45", "0.55", "0.65", "0.75"},
+       12},
+      {{400, 900, 400, 900}, 100, 400, {"400", "500", "600", "700", "800", "900"}, 10},
+      {{-1, 1, -1, 1}, 0.3L, -0.9L, {"-0.9", "-0.6", "-0.3", "0", "0.3", "0.6", "0.9"}, 12},
+  };
+  for (const Case& c : cases) {
+    Console console;
+    console.io.openOutput(kPostScript, "px-t.eps", false);
+    Drawing d;
+    d.settings.window = c.window;
+    d.settings.windowSet = true;
+    d.settings.bigTicks = true;
+    d.settings.bigXInc = d.settings.bigYInc = c.inc;
+    d.settings.bigXStart = d.settings.bigYStart = c.start;
+    drawFrame(console.io, d);
+    Ticks t = ticksOf(console.file("px-t.eps"));
+    EXPECT_EQ(t.labels, c.labels) << static_cast<double>(c.inc);
+    EXPECT_EQ(t.marks, c.marks) << static_cast<double>(c.inc);
+  }
+}
+
 TEST(Eps, CirclesOnlyForPointsStrictlyInside) {
   Console console;
   console.io.openOutput(kPostScript, "px-t.eps", false);
@@ -175,7 +326,7 @@ const char* const kDrawingFile =
     "u4 x y begin end 0 600 0 10 760 0 blue\n"
     "u5 a b i2 i1 connect magenta\n"
     "u6 far away begin end 1 100 0 2 200 0\n"
-    "*\n0.8 u1 u3\n0.6 u1 u2\n0.3 u2 u3 u6\n*\n"
+    "*\n0.8 u3 u1\n0.6 u1 u2\n0.3 u2 u3 u6\n*\n"
     "info (test) diagram \\ one\n"
     "window 400 900 0 10\nbigticks 100 400 2 0\nsmallticks 50 1\nnumbering 5\n";
 

@@ -4,11 +4,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "common/bomb.h"
 #include "common/files.h"
@@ -63,6 +65,58 @@ inline std::string renderProblems(const std::string& eps) {
   if (status != 0 || !drawn || log.str().find("Error") != std::string::npos)
     return "gs status " + std::to_string(status) + ": " + log.str();
   return "";
+}
+
+// The grey levels (0 black to 255 white) of the rendered EPS at the given
+// page positions (points, as the EPS coordinates give them); empty when it
+// cannot be rendered.
+inline std::vector<int> greyLevels(const std::string& eps, const std::vector<XY>& at) {
+  char dir[] = "/tmp/plotix-grey-XXXXXX";
+  if (mkdtemp(dir) == nullptr) return {};
+  const std::string base(dir);
+  std::ofstream(base + "/in.eps", std::ios::binary) << eps;
+  // at 72 dots an inch a dot is a point; the picture starts at the bounding box's corner
+  const std::string command =
+      "gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -r72 -sDEVICE=pgmraw "
+      "-sOutputFile=" +
+      base + "/out.pgm " + base + "/in.eps > /dev/null 2>&1";
+  int status = std::system(command.c_str());
+  std::ifstream pgm(base + "/out.pgm", std::ios::binary);
+  // the header: magic word, width, height and largest value, with comments
+  std::vector<std::string> header;
+  std::string word;
+  while (header.size() < 4 && pgm >> word) {
+    if (word[0] == '#') {
+      std::getline(pgm, word);
+      continue;
+    }
+    header.push_back(word);
+  }
+  pgm.get();
+  const std::string magic = header.size() == 4 ? header[0] : "";
+  const int width = header.size() == 4 ? std::atoi(header[1].c_str()) : 0;
+  const int height = header.size() == 4 ? std::atoi(header[2].c_str()) : 0;
+  std::vector<unsigned char> pixels(static_cast<std::size_t>(std::max(width * height, 0)));
+  pgm.read(reinterpret_cast<char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+  bool read = status == 0 && magic == "P5" && pgm.good();
+  std::system(("rm -rf " + base).c_str());
+  if (!read) return {};
+  const std::size_t box = eps.find("%%BoundingBox: ");
+  int left = 0, bottom = 0;
+  if (box != std::string::npos)
+    std::sscanf(eps.c_str() + box, "%%%%BoundingBox: %d %d", &left, &bottom);
+  std::vector<int> levels;
+  for (const XY& p : at) {
+    int column = static_cast<int>(p.x) - left;
+    int row = height - 1 - (static_cast<int>(p.y) - bottom);
+    if (column < 0 || column >= width || row < 0 || row >= height) return {};
+    levels.push_back(pixels[static_cast<std::size_t>(row * width + column)]);
+  }
+  return levels;
+}
+
+inline void PrintTo(const XY& p, std::ostream* os) {
+  *os << "(" << static_cast<double>(p.x) << ", " << static_cast<double>(p.y) << ")";
 }
 
 }  // namespace pf::plot

@@ -76,6 +76,8 @@ TEST(Reader, InstructionValuesAndDefaults) {
       {"numbering 2\ncircles 9\n", kUsePreset, 4, kUsePreset, 5},
       {"numbering yes 7\ndocircles no\n", kUsePreset, 7, kDontUse, 1},
       {"numbering no\ncircles 3\n", kDontUse, 4, kUsePreset, 3},
+      // "no" reads no values: nothing after it is looked at
+      {"numbering no x\ncircles no 4 y\n", kDontUse, 4, kDontUse, 1},
   };
   for (const Case& c : cases) {
     Console console;
@@ -100,17 +102,51 @@ TEST(Reader, InterpolatesPointsAndLines) {
   ASSERT_EQ(d.lines[0].data.size(), 2u);  // only the groups at 0.5
   EXPECT_EQ(d.lines[0].data[1], (XY{500, 3}));
 
-  // two values: each run of equal T (or equal P) gives one point
-  Drawing two = readText(console,
-                         "t 3 3 2 1 x 3 0.5 0.9\n"
-                         "u1 a - b begin end\n"
-                         "  1 400 0.0  3 400 1.0\n"             // T = 400: P = 2
-                         "  1 500 0.2  2 500 0.4  4 500 0.6\n"  // T = 500: P = 3
-                         "  1 600 0.9  2 600 1.0\n"             // never reaches 0.5: no point
-                         "*\n*\nwindow 0 1000 0 10\n");
-  ASSERT_EQ(two.lines[0].data.size(), 2u);
-  EXPECT_EQ(two.lines[0].data[0], (XY{400, 2}));
-  EXPECT_EQ(two.lines[0].data[1], (XY{500, 3}));
+  // two values: each run of equal T (or equal P) gives one point, where the
+  // interpolation column has its value for that run: the first value at the
+  // first run, the second at the last, in even steps between
+  struct Case {
+    const char* what;
+    const char* text;
+    std::vector<XY> data;
+  };
+  const Case cases[] = {
+      {"runs of equal T at 0.3, 0.5 and 0.7",
+       "t 3 3 2 1 x 3 0.3 0.7\nu1 a - b begin end\n"
+       "  1 400 0.0  5 400 1.0\n"              // 0.3: P = 1 + 0.3 x 4
+       "  2 500 0.0  4 500 0.8  9 500 0.9\n"   // 0.5: P = 2 + 0.625 x 2
+       "  1 600 0.6  2 600 0.65  5 600 0.9\n"  // 0.7: P = 2 + 0.2 x 3
+       "*\n*\nwindow 0 1000 0 10\n",
+       {{400, 2.2L}, {500, 3.25L}, {600, 2.6L}}},
+      {"runs of equal P, the last one never reaching its value",
+       "t 3 3 2 1 x 3 0.9 0.1\nu1 a - b begin end\n"
+       "  2 400 1.0  2 500 0.8\n"  // 0.9: T = 450
+       "  4 400 0.2  4 900 0.7\n"  // 0.5: T = 400 + 0.6 x 500
+       "  6 400 0.2  6 500 0.3\n"  // 0.1: not reached, no point
+       "*\n*\nwindow 0 1000 0 10\n",
+       {{450, 2}, {700, 4}}},
+      {"x in the last column of a point",
+       "t 3 3 3 1\nu1 a - b begin end  1 0.1 400  2 0.2 700\n*\n*\nwindow 0 1000 0 10\n",
+       {{400, 1}, {700, 2}}},
+  };
+  for (const Case& c : cases) {
+    Drawing two = readText(console, c.text);
+    ASSERT_EQ(two.lines[0].data.size(), c.data.size()) << c.what;
+    for (std::size_t k = 0; k < c.data.size(); ++k) {
+      EXPECT_NEAR(static_cast<double>(two.lines[0].data[k].x), static_cast<double>(c.data[k].x),
+                  1e-12)
+          << c.what << " " << k;
+      EXPECT_NEAR(static_cast<double>(two.lines[0].data[k].y), static_cast<double>(c.data[k].y),
+                  1e-12)
+          << c.what << " " << k;
+    }
+  }
+  // a point is taken at the first value, lopsided between its groups
+  Drawing point = readText(console,
+                           "t 3 3 2 1 x 3 0.2 0.9\ni1 a b  1 500 0.1  5 900 0.5\n"
+                           "*\n*\nwindow 0 1000 0 10\n");
+  EXPECT_NEAR(static_cast<double>(point.points[0].at.x), 600, 1e-12);
+  EXPECT_NEAR(static_cast<double>(point.points[0].at.y), 2, 1e-12);
 }
 
 TEST(Reader, BadBigTickStartIsReportedAndSurvived) {

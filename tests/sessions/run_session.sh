@@ -21,7 +21,12 @@ fi
 answers=/dev/null
 if [ -f "$case_dir/answers.txt" ]; then answers="$case_dir/answers.txt"; fi
 cd "$work"
-SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-1796392800} TZ=UTC \
+# The recordings hold one date stamp and the bytes of the C locale, whatever
+# the calling environment sets (package builds set SOURCE_DATE_EPOCH); a case
+# may name another locale in a file "locale".
+locale=C
+if [ -f "$case_dir/locale" ]; then locale=$(cat "$case_dir/locale"); fi
+SOURCE_DATE_EPOCH=1796392800 TZ=UTC LC_ALL=$locale LANG=$locale \
   timeout 120 "$program" < "$answers" > "$work/.console" 2>&1 || {
   echo "program failed or timed out (exit $?)"; cat "$work/.console"; exit 1; }
 if [ "${UPDATE:-0}" = 1 ]; then

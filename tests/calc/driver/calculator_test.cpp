@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <sstream>
+
 #include "common/bomb.h"
 #include "tests/common/console_fixture.h"
 
@@ -44,7 +47,9 @@ TEST(CalculationMenu, AsksAgainUntilACodeIsGiven) {
 TEST(CalculationMenu, PreferenceTakesOnlyModesZeroToThree) {
   Session three("demo\nn\n\n");
   three.files.contents["pf-prefs.txt"] = "calcmode 3\n";
-  three.files.contents["pf-demo.txt"] = "";
+  // the diagram type and its window from the script: nothing more is asked
+  three.files.contents["pf-demo.txt"] =
+      "calctype 1\ncalctatp\nsetTwindow 400 800\nsetPwindow 2 10\nsetPinterval 2\n*\n";
   three.go();
   EXPECT_FALSE(has(three.out.str(), "control code"));
   EXPECT_TRUE(has(three.out.str(), "more calculations ? "));
@@ -230,6 +235,36 @@ TEST(DiagramType, PresetOrMenu) {
   EXPECT_EQ(d.fluidtype, 6);
   EXPECT_FALSE(d.fluidInExcess);
   EXPECT_TRUE(has(x.out.str(), "        7 : pressure-mu\ncode : "));
+}
+
+// The reactions pass hands the diagram type, the fluid it implies and the
+// script's axis names to the windows.
+TEST(DiagramType, ReachesTheWindows) {
+  struct Case {
+    const char* script;
+    int diagrammode, fluidtype;
+    const char* lnaName;
+    const char* muName;
+  };
+  const Case cases[] = {
+      {"calctype 4\nsetloga H2O\n", kDiagramTlna, kFluidActivities, "H2O", ""},
+      {"calctype 3\n", kDiagramPX, kFluidMoleFractions, "", ""},
+      {"calctype 5\nseta q\nsetmu O2\n", kDiagramPlna, kFluidActivities, "q", "O2"},
+      {"calctype 1\nsetlna H2O 0.5 CO2\n", kDiagramPT, kFluidActivities, "", ""},
+  };
+  for (const Case& c : cases) {
+    Session r("");
+    CalculatorRun run;
+    run.windows.fluid.fluidtype = kFluidMoleFractions;  // left from an earlier pass
+    run.files.data = std::make_unique<std::istringstream>(c.script);
+    readscripts(r.io, run.files.data, run.script);
+    chooseDiagram(r.io, run);
+    EXPECT_EQ(run.windows.diagrammode, c.diagrammode) << c.script;
+    EXPECT_EQ(run.windows.fluid.fluidtype, c.fluidtype) << c.script;
+    EXPECT_EQ(run.windows.lnaName, c.lnaName) << c.script;
+    EXPECT_EQ(run.windows.lnaLabel, c.lnaName) << c.script;
+    EXPECT_EQ(run.windows.muName, c.muName) << c.script;
+  }
 }
 
 }  // namespace

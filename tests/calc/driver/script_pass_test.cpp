@@ -15,7 +15,9 @@ using testing::Dialogue;
 TEST(CalculatorPasses, ReadTheScriptEveryPass) {
   Dialogue d("x\ny\n\nn\n\n");
   d.files.contents["pf-prefs.txt"] = "calcmode 3\n";
-  d.files.contents["pf-x.txt"] = "infolevel\n*\ndata\n";
+  d.files.contents["pf-x.txt"] =
+      "infolevel\ncalctype 1\ncalctatp\nsetTwindow 400 800\nsetPwindow 2 10\nsetPinterval 2\n"
+      "*\ndata\n";
   runCalculator(d.io);
   std::string console = d.console();
   const std::string report =

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 
 #include "calc/settings/script.h"
@@ -73,9 +74,169 @@ TEST(ScriptReader, OnOffKeywords) {
   EXPECT_FALSE(scriptDefaults().makeps);
 }
 
+// "no" reads no values: whatever follows it on the line is not looked at,
+// so the line means no and is not reported.
+TEST(ScriptReader, NoReadsNoValuesForEveryKeyword) {
+  const char* const keywords[] = {"axfile",
+                                  "makeps",
+                                  "makeo",
+                                  "plotix",
+                                  "printcov",
+                                  "printcor",
+                                  "like6",
+                                  "latex",
+                                  "noeinfo",
+                                  "nlerehelp",
+                                  "exbuff",
+                                  "fifi",
+                                  "progress",
+                                  "diagnostics",
+                                  "makeinfo",
+                                  "tables",
+                                  "dataok",
+                                  "rmath",
+                                  "gmath",
+                                  "cmath",
+                                  "txmath",
+                                  "ptmath",
+                                  "smath",
+                                  "xinsmath",
+                                  "tabsmath",
+                                  "setrockname",
+                                  "calctatp",
+                                  "setTwindow",
+                                  "setPwindow",
+                                  "setTinterval",
+                                  "setPinterval",
+                                  "setdefTwindow",
+                                  "setdefPwindow",
+                                  "which",
+                                  "allphases",
+                                  "ignore",
+                                  "omit",
+                                  "setexcess",
+                                  "inexcess",
+                                  "setexcess0",
+                                  "inexcess0",
+                                  "fluidpresent",
+                                  "fluidexcess",
+                                  "setvar",
+                                  "setvariance",
+                                  "autovar",
+                                  "samecoding",
+                                  "seta",
+                                  "setlna",
+                                  "setloga",
+                                  "setmu",
+                                  "setiso",
+                                  "setmodeiso",
+                                  "zeromodeiso",
+                                  "setbulk",
+                                  "splitbulk",
+                                  "onebulk",
+                                  "project",
+                                  "setproject",
+                                  "projcomp",
+                                  "pseudosection",
+                                  "pseudo",
+                                  "modebox",
+                                  "readbulkinfo",
+                                  "rbi",
+                                  "printbulkinfo",
+                                  "convliq",
+                                  "ptguess",
+                                  "xyzguess",
+                                  "readxyz",
+                                  "modeguess",
+                                  "printxyz",
+                                  "printguessform",
+                                  "printmode",
+                                  "printsf",
+                                  "oldmethod",
+                                  "calcsdnle",
+                                  "usecalcq",
+                                  "incthermo",
+                                  "incax",
+                                  "incnler",
+                                  "justrelu",
+                                  "dogmin",
+                                  "calcg",
+                                  "calch",
+                                  "calcsv",
+                                  "calcah2o",
+                                  "calcmu",
+                                  "calcmuo",
+                                  "c8",
+                                  "calcprops",
+                                  "zarvo",
+                                  "lsqds",
+                                  "setisr",
+                                  "oisr",
+                                  "setfluid",
+                                  "setlinear",
+                                  "doallr",
+                                  "defsdaparams",
+                                  "usedefsda",
+                                  "batchreq",
+                                  "batchxyzguess",
+                                  "batchswitch",
+                                  "batch",
+                                  "batches",
+                                  "filter",
+                                  "flitter",
+                                  "batchbulk",
+                                  "mcbulk",
+                                  "batchdebug",
+                                  "mcdebug",
+                                  "mcit",
+                                  "mcrange",
+                                  "mcfunc",
+                                  "nudge",
+                                  "mc",
+                                  "gaussmc",
+                                  "mcoutcurrentway",
+                                  "mccorr",
+                                  "fract",
+                                  "fractionation"};
+  // integer keywords have no "no" form: the word is a bad integer
+  const std::set<std::string> integers = {"mcit"};
+  for (const char* keyword : keywords) {
+    const std::string alone = std::string(keyword) + " no\n";
+    for (const char* tail : {" x", " 5", " g q 0.5", " no", " 1 2 3 4"}) {
+      const std::string line = std::string(keyword) + " no" + tail + "\n";
+      Dialogue d;
+      ScriptSettings withTail = readScript(d, "axfile kept\n" + line);
+      EXPECT_TRUE(withTail == readScript("axfile kept\n" + alone)) << line;
+      if (integers.count(keyword) == 0) {
+        EXPECT_EQ(d.console(), "") << line;
+      }
+    }
+  }
+  // where the default is yes or ask, the line must turn it off
+  struct Case {
+    const char* line;
+    int ScriptSettings::*field;
+  };
+  const Case offs[] = {
+      {"plotix no x", &ScriptSettings::plotix},
+      {"doallr no 5", &ScriptSettings::doallr},
+      {"tables no 1 2", &ScriptSettings::tables},
+      {"calctatp no T", &ScriptSettings::calctatp},
+      {"allphases no g", &ScriptSettings::allphases},
+      {"oldmethod no yes", &ScriptSettings::oldmethod},
+      {"usedefsda no 0.1", &ScriptSettings::usedefsda},
+  };
+  for (const Case& c : offs) EXPECT_EQ(readScript(c.line).*c.field, kDontUse) << c.line;
+  EXPECT_FALSE(readScript("makeo no x").makeo);
+  EXPECT_EQ(readScript("setmodeiso no g 0 1 0.1").setmodeiso.state, kDontUse);
+  EXPECT_EQ(readScript("zeromodeiso no g").zeromodeiso.state, kDontUse);
+  EXPECT_EQ(readScript("axfile ds62\naxfile no x").axfile, "ds62") << "no leaves the name";
+}
+
 TEST(ScriptReader, NameListsTakeTheirValuesAfterTheState) {
   ScriptSettings none = readScript("setexcess no g q\n");
-  EXPECT_EQ(none.setexcess.state, kDontUse) << "a value after no is refused";
+  EXPECT_EQ(none.setexcess.state, kDontUse);
+  EXPECT_TRUE(none.setexcess.names.empty()) << "no reads no names";
 
   ScriptSettings no = readScript("setexcess no\n");
   EXPECT_EQ(no.setexcess.state, kDontUse);
@@ -197,6 +358,17 @@ TEST(ScriptReader, ActivitiesAreEchoedAndHeldAsLogs) {
   EXPECT_FALSE(s.activities.items[1].hasValue);
   EXPECT_EQ(s.mu.items[0].value, -250);
   EXPECT_EQ(d.console(), "ln a(H2O) = -0.693147\nln a(CO2) - to be set \nmu(O2) = -250\n");
+
+  // a problem line is ended before the next echo starts
+  Dialogue after;
+  readScript(after, "bogus\nseta q 0.5\nsetmu\nsetmu O2 -1.5 H2O\n");
+  EXPECT_EQ(after.console(),
+            "\nScript problems\n\"bogus\" unrecognised\nln a(q) = -0.693147\n"
+            "\"setmu\" followed by incorrect info\nmu(O2) = -1.5\nmu(H2O) - to be set \n");
+  EXPECT_EQ(after.log(),
+            "\nScript problems\n\"bogus\" unrecognised\n"
+            "\"setmu\" followed by incorrect info\n")
+      << "the echo is for the console alone";
 
   ScriptSettings one = readScript("setloga H2O\n");
   EXPECT_EQ(one.activities.singleName, "H2O");
@@ -337,7 +509,9 @@ TEST(ScriptReader, AnyBytesAndAnyLengthAreReportedNotFatal) {
   EXPECT_EQ(s.setTwindow.state, kDontUse);
   ASSERT_EQ(s.bulks.size(), 1u);
   EXPECT_EQ(s.bulks[0].size(), 124u) << "a line is cut at 255 characters";
-  EXPECT_NE(d.console().find("\"\xff\x01\x7f\" unrecognised"), std::string::npos);
+  EXPECT_NE(d.console().find("\"\xff\\x01\\x7f\" unrecognised"), std::string::npos)
+      << "control characters are written out";
+  EXPECT_NE(d.log().find("\"\xff\\x01\\x7f\" unrecognised"), std::string::npos);
   EXPECT_NE(d.console().find("\"setTwindow\" followed by incorrect info"), std::string::npos);
 }
 

@@ -89,18 +89,24 @@ TEST(LowHighReaders, NegativePressuresAfterNegp) {
   EXPECT_EQ(low, -50);
 }
 
-TEST(LowHighReaders, StopAfterFiveBadAnswers) {
-  Dialogue four("1 2\n1 2\n1 2\n1 2\n400 800\n");
+// Five passes at most: the held pair and four answers are tested; the answer
+// read in the fifth pass is not, the run stops whatever it says.
+TEST(LowHighReaders, StopAfterFivePasses) {
+  Dialogue four("1 2\n1 2\n1 2\n400 800\n");
   Real low = 0, high = 0;
   Tlowhigh(four.io, low, high, true);
-  EXPECT_EQ(low, 673) << "the fifth answer is still taken when it is good";
+  EXPECT_EQ(low, 673) << "the fourth answer is tested and taken";
 
-  Dialogue five("1 2\n1 2\n1 2\n1 2\n1 2\n400 800\n");
-  low = high = 0;
-  Bombed fault = bombOf([&] { Tlowhigh(five.io, low, high, true); });
-  EXPECT_EQ(fault.procedure, "*OK");
-  EXPECT_EQ(fault.message, "too many tries");
-  EXPECT_EQ(fault.kind, 0);
+  for (const char* fifth : {"1 2\n", "400 800\n"}) {
+    Dialogue five(std::string("1 2\n1 2\n1 2\n1 2\n") + fifth + "500 900\n");
+    low = high = 0;
+    Bombed fault = bombOf([&] { Tlowhigh(five.io, low, high, true); });
+    EXPECT_EQ(fault.procedure, "*OK") << fifth;
+    EXPECT_EQ(fault.message, "too many tries");
+    EXPECT_EQ(fault.kind, 0);
+    EXPECT_EQ(five.in.tellg(), std::streampos(16 + std::string(fifth).size()))
+        << "five answers are read, no sixth";
+  }
 }
 
 TEST(SpecifyPTWindow, TheSingleQuestionTakesZeroTwoOrFourNumbers) {
@@ -131,11 +137,14 @@ TEST(SpecifyPTWindow, TheSingleQuestionTakesZeroTwoOrFourNumbers) {
     EXPECT_EQ(w.Plow, c.Plow) << c.answers;
     EXPECT_EQ(w.Phigh, c.Phigh) << c.answers;
   }
-  Dialogue d("1\n3 3 3\n5\n7 7 7\n600 8\n");
-  WindowState w;
-  Bombed fault = bombOf([&] { specifyptwindow(d.io, w, s, "heading", "", "", true); });
-  EXPECT_EQ(fault.procedure, "PT window");
-  EXPECT_EQ(fault.message, "no sensible input");
+  // the question put a fourth time stops the run whatever that answer is
+  for (const char* fourth : {"7 7 7\n", "600 8\n"}) {
+    Dialogue d(std::string("1\n3 3 3\n5\n") + fourth + "600 8\n");
+    WindowState w;
+    Bombed fault = bombOf([&] { specifyptwindow(d.io, w, s, "heading", "", "", true); });
+    EXPECT_EQ(fault.procedure, "PT window") << fourth;
+    EXPECT_EQ(fault.message, "no sensible input");
+  }
 }
 
 TEST(SpecifyPTWindow, ScriptWindowsAreShown) {

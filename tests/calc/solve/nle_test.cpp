@@ -99,16 +99,6 @@ TestSystem beyondBound(Real start, int upperRule) {
   return s;
 }
 
-Real maxAbsResidual(TestSystem& s) {
-  Values r(static_cast<std::size_t>(s.equations));
-  Values x;
-  for (const Quantity& q : s.list) x.push_back(q.value);
-  s.residuals(x, r);
-  Real worst = 0;
-  for (Real v : r) worst = std::max(worst, std::fabs(v));
-  return worst;
-}
-
 TEST(Nle, KnownSolutionsWithBothMethods) {
   const Real golden = (std::sqrt(5.0L) - 1) / 2;
   struct Case {
@@ -306,19 +296,105 @@ TEST(Nle, AnalyticalAndFiniteDifferenceJacobiansAgree) {
   EXPECT_EQ(compared, 4 * result.iterations);
 }
 
+// r = x^2 - 0.36 from x = 1, the upper end of x's range: the forward
+// difference point lies beyond it and is refused, so the column is taken
+// backward; taken the wrong way the step would point out of the range.
+TestSystem startOnUpperBound() {
+  TestSystem s;
+  s.list = {ranged("x", 1, 0, 1)};
+  s.equations = 1;
+  s.residuals = [](const Values& x, Values& r) {
+    r[0] = x[0] * x[0] - 0.36L;
+    return true;
+  };
+  s.derivatives = [](const Values& x, Values& j) { j = {2 * x[0]}; };
+  return s;
+}
+
 TEST(Nle, FiniteDifferenceJacobianSolvesAsWell) {
-  for (int mode : {2, 0}) {
-    TestSystem s = curves();
-    if (mode == 0) s.derivatives = nullptr;  // no analytical jacobian at all
-    NleOptions o = options(true);
-    o.jacobianMode = mode;
+  struct Case {
+    const char* name;
+    TestSystem (*make)();
+    int mode;
+    bool analytical;
+    Values solution;
+  };
+  const Real golden = (std::sqrt(5.0L) - 1) / 2;
+  const Case cases[] = {
+      {"curves, compared", curves, 2, true, {std::sqrt(golden), golden}},
+      {"curves, no analytical jacobian", curves, 0, false, {std::sqrt(golden), golden}},
+      {"on the upper bound, compared", startOnUpperBound, 2, true, {0.6L}},
+      {"on the upper bound, no analytical jacobian", startOnUpperBound, 0, false, {0.6L}},
+  };
+  for (bool lineSearch : {true, false})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (lineSearch ? " steplength" : " trust region"));
+      TestSystem s = c.make();
+      if (!c.analytical) s.derivatives = nullptr;
+      NleOptions o = options(lineSearch);
+      o.jacobianMode = c.mode;
+      Console console;
+      NleResult result = nle(s, o, console.io);
+      EXPECT_EQ(result.code, kConverged);
+      for (std::size_t q = 0; q < c.solution.size(); ++q)
+        EXPECT_LE(std::fabs(s.list[q].value - c.solution[q]), 1e-8L);
+      // mode 2 still asks for the analytical jacobian, to compare
+      EXPECT_EQ(std::count(s.withJacobian.begin(), s.withJacobian.end(), true) > 0, c.analytical);
+    }
+}
+
+// rho, the reduction of f over the reduction the linear model predicts,
+// printed in the first iteration's line of the trust-region method.
+TEST(Nle, TrustRegionRatioIsActualOverPredictedReduction) {
+  // x^2 - 0.25 from 1: the Gauss-Newton step to 0.625 fits the radius;
+  // f goes from 0.28125 to 0.0098876953125, the model predicts all of it
+  TestSystem square;
+  square.list = {ranged("x", 1, 0, 1)};
+  square.equations = 1;
+  square.residuals = [](const Values& x, Values& r) {
+    r[0] = x[0] * x[0] - 0.25L;
+    return true;
+  };
+  square.derivatives = [](const Values& x, Values& j) { j = {2 * x[0]}; };
+  // x - 0.9, y - 0.9 from (0, 0): the Gauss-Newton step is longer than the
+  // radius, the shorter step along it (lambda = 0.9 sqrt 2 - 1) is exact for
+  // linear equations
+  TestSystem far;
+  far.list = {ranged("x", 0, 0, 1), ranged("y", 0, 0, 1)};
+  far.equations = 2;
+  far.residuals = [](const Values& x, Values& r) {
+    r[0] = x[0] - 0.9L;
+    r[1] = x[1] - 0.9L;
+    return true;
+  };
+  far.derivatives = [](const Values&, Values& j) { j = {1, 0, 0, 1}; };
+  struct Case {
+    const char* name;
+    TestSystem* system;
+    Real lambda;
+    Real rho;
+  };
+  const Case cases[] = {
+      {"square", &square, 0, 1 - 0.0098876953125L / 0.28125L},
+      {"far", &far, 0.9L * std::sqrt(2.0L) - 1, 1},
+  };
+  for (const Case& c : cases) {
     Console console;
-    NleResult result = nle(s, o, console.io);
-    EXPECT_EQ(result.code, kConverged) << mode;
-    EXPECT_LE(maxAbsResidual(s), 1e-8L) << mode;
-    // mode 2 still asks for the analytical jacobian, to compare
-    EXPECT_EQ(std::count(s.withJacobian.begin(), s.withJacobian.end(), true),
-              mode == 2 ? result.iterations : 0);
+    NleResult result = nle(*c.system, options(false, 3), console.io);
+    EXPECT_EQ(result.code, kConverged) << c.name;
+    std::istringstream lines(console.text());
+    std::string line;
+    std::getline(lines, line);  // heading
+    std::getline(lines, line);  // columns
+    std::getline(lines, line);  // iteration 1
+    std::istringstream fields(line);
+    std::string it, f, maxe, delta, lambda, rho;
+    fields >> it >> f >> maxe >> delta >> lambda >> rho;
+    EXPECT_EQ(it, "1") << c.name;
+    EXPECT_NEAR(static_cast<double>(std::stold(lambda)), static_cast<double>(c.lambda), 1e-5)
+        << c.name << ": " << line;
+    EXPECT_NEAR(static_cast<double>(std::stold(rho)), static_cast<double>(c.rho), 1e-5)
+        << c.name << ": " << line;
   }
 }
 
