@@ -179,20 +179,35 @@ void EquilibriumSystem::buildStepBounds() {
 }
 
 int EquilibriumSystem::variableQuantity(int phase, int variable) const {
+  if (phase < 0 || phase >= assemblage_.phaseCount())
+    bomb("nlefunc", "no phase " + std::to_string(phase), 1);
   int first = firstVariable_[static_cast<std::size_t>(phase)];
-  return first < 0 ? -1 : first + variable;
+  if (first < 0) return -1;
+  const AssemblagePhase& p = assemblage_.phases[static_cast<std::size_t>(phase)];
+  if (variable < 0 ||
+      variable >= tables_.solutions[static_cast<std::size_t>(p.index)].variableCount())
+    bomb("nlefunc", "no variable " + std::to_string(variable) + " in " + p.name, 1);
+  return first + variable;
 }
 
 int EquilibriumSystem::modeQuantity(int phase) const {
+  if (phase < 0 || phase >= assemblage_.phaseCount())
+    bomb("nlefunc", "no phase " + std::to_string(phase), 1);
   return mode_[static_cast<std::size_t>(phase)];
 }
 
+Quantity& EquilibriumSystem::quantityAt(int quantity) {
+  if (quantity < 0 || quantity >= static_cast<int>(list_.size()))
+    bomb("nlefunc", "no quantity " + std::to_string(quantity), 1);
+  return list_[static_cast<std::size_t>(quantity)];
+}
+
 void EquilibriumSystem::setValue(int quantity, Real value) {
-  list_.at(static_cast<std::size_t>(quantity)).value = value;
+  quantityAt(quantity).value = value;
 }
 
 void EquilibriumSystem::hold(int quantity, Real value) {
-  Quantity& q = list_.at(static_cast<std::size_t>(quantity));
+  Quantity& q = quantityAt(quantity);
   q.value = value;
   if (!q.solved) return;
   q.solved = false;
@@ -201,7 +216,7 @@ void EquilibriumSystem::hold(int quantity, Real value) {
 }
 
 void EquilibriumSystem::release(int quantity) {
-  Quantity& q = list_.at(static_cast<std::size_t>(quantity));
+  Quantity& q = quantityAt(quantity);
   if (q.solved) return;
   q.solved = true;
   refreshColumns();
@@ -238,12 +253,16 @@ void EquilibriumSystem::resetGuesses() {
 }
 
 void EquilibriumSystem::setActivity(int endMember, Real activity) {
-  assemblage_.endMembers.at(static_cast<std::size_t>(endMember)).activity = activity;
-  assemblage_.run.activity.at(static_cast<std::size_t>(endMember + 1)) = activity;
+  if (endMember < 0 || endMember >= assemblage_.endMemberCount())
+    bomb("nlefunc", "no end-member " + std::to_string(endMember), 1);
+  assemblage_.endMembers[static_cast<std::size_t>(endMember)].activity = activity;
+  assemblage_.run.activity[static_cast<std::size_t>(endMember + 1)] = activity;
 }
 
 void EquilibriumSystem::setMu(int phase, Real mu, Real muPerKelvin) {
-  AssemblagePhase& p = assemblage_.phases.at(static_cast<std::size_t>(phase));
+  if (phase < 0 || phase >= assemblage_.phaseCount())
+    bomb("nlefunc", "no phase " + std::to_string(phase), 1);
+  AssemblagePhase& p = assemblage_.phases[static_cast<std::size_t>(phase)];
   p.mu = mu;
   p.muPerKelvin = muPerKelvin;
   gP_ = gT_ = -1;  // the stored energies no longer hold
@@ -287,7 +306,9 @@ int EquilibriumSystem::coefficient(int k, int e) const {
 }
 
 const ActivityResult& EquilibriumSystem::activities(int phase) const {
-  return activity_.at(static_cast<std::size_t>(phase));
+  if (phase < 0 || phase >= assemblage_.phaseCount())
+    bomb("nlefunc", "no phase " + std::to_string(phase), 1);
+  return activity_[static_cast<std::size_t>(phase)];
 }
 
 Real EquilibriumSystem::composition(int phase, int c) const {
@@ -616,6 +637,7 @@ void EquilibriumSystem::checkShape() const {
 
 Evaluation EquilibriumSystem::evaluate(std::span<const Real> y, std::span<Real> residuals,
                                        MatrixRef jacobian) {
+  if (list_.empty()) bomb("nlefunc", "no quantity list (makecrossrefs)", 1);
   if (bulk_) checkShape();
   unscale(y);
   if (!admissible(y)) {

@@ -154,8 +154,10 @@ class EquilibriumSystem final : public NleSystem {
   // nc rows, including the last d that must vanish)
   Real massBalance(int row) const { return massBalance_[static_cast<std::size_t>(row)]; }
 
-  // Phase compositions at the variables of the last evaluation: `compcalc`,
-  // and their derivatives `dcompdx`.
+  // Phase compositions at the variables of the last evaluation: `compcalc`
+  // (bulk calculations form them at every evaluation; others may call it
+  // after one), and their derivatives `dcompdx` (after an evaluation with
+  // the jacobian).
   void compcalc();
   void dcompdx();
 
@@ -165,6 +167,7 @@ class EquilibriumSystem final : public NleSystem {
   NleResult solve(Io& io, const NleOptions& options);
 
  private:
+  Quantity& quantityAt(int quantity);  // fatal outside the list
   NleResult solveWith(Io& io, const NleOptions& options);
   void refreshColumns();
   void buildStepBounds();
@@ -229,11 +232,13 @@ class EquilibriumSystem final : public NleSystem {
 
 // `donle`: solves the system from the current values of its quantities with
 // the settings' solver options (or the options given), in the system's own
-// workspace, so that repeated solves allocate nothing. On return the solved
-// quantities hold the last iterate (the solution for code 0) and the
+// workspace, so that repeated solves allocate nothing. A converged point is
+// refined by further solves from it while they lower the largest residual
+// (the solver's own tests accept residuals near 1e-6 kJ). On return the
+// solved quantities hold the last iterate (the solution for code 0) and the
 // system's tables (activities, ln K, compositions) describe that point.
-// Without equations or without unknowns nothing is iterated: code 9 for no
-// equations; for no unknowns, 0 when the residuals vanish there, else 1.
+// Without equations nothing is iterated and the code is 9; without unknowns
+// the point is only evaluated: 0 when its residuals vanish (1e-8), else 1.
 NleResult donle(EquilibriumSystem& system, Io& io);
 NleResult donle(EquilibriumSystem& system, Io& io, const NleOptions& options);
 

@@ -209,3 +209,55 @@ TEST(Assemblage, ProjectionOfTheCompositionMatrix) {
 
 }  // namespace
 }  // namespace pf::testing
+
+namespace pf::testing {
+namespace {
+
+// Garnet without limits in the file: each variable is scaled over the range
+// its site fractions allow with the others free ([0, 1] for z(g), not the
+// [0, 0.95] that m(g) = 0.05 held would leave), never over +-1e20.
+TEST(QuantityList, VariablesWithoutLimitsScaleOverTheirSiteFractionRange) {
+  std::string text = demoAxText();
+  const std::size_t start = text.find("\ng  4  1");
+  const std::size_t end = text.find("\n%", start + 1);
+  std::string garnet = text.substr(start + 1, end - start - 1);
+  for (std::size_t at = garnet.find("  range 0 1"); at != std::string::npos;
+       at = garnet.find("  range 0 1"))
+    garnet.erase(at, 11);
+  AxRead read;
+  read.read(garnet + "\nq\n*\n");
+  read.attachRecords();
+  ASSERT_TRUE(read.solution("g").variables[1].hasDefaultLimits());
+  Console console;
+  AssemblageSpec spec = specOf(read.tables, {"g", "q"});
+  EquilibriumSystem sys(console.io, read.tables, makeAssemblage(read.tables, spec), {},
+                        quietSettings(console.io));
+  sys.makecrossrefs(at(5, 900));
+  for (int v = 0; v < 3; ++v) {
+    const Quantity& q = sys.quantities()[static_cast<std::size_t>(sys.variableQuantity(0, v))];
+    EXPECT_EQ(q.scale, 1) << q.name;
+    EXPECT_EQ(q.offset, 0) << q.name;
+    EXPECT_EQ(q.lowerRule, kStrictBound);
+  }
+}
+
+// Only phases with a solved variable bound the solver's steps.
+TEST(QuantityList, StepBoundsFollowTheSolvedPhases) {
+  DemoEquilibrium d({"ol", "opx", "q"}, at(2.37L, 1049.6L));
+  auto counts = [&] {
+    return std::make_pair(d.sys().stepBounds().siteFractions.size(),
+                          d.sys().stepBounds().variableLimits.size());
+  };
+  EXPECT_EQ(counts(), std::make_pair(std::size_t{6}, std::size_t{4}));
+  d.sys().hold(d.variable("ol"), 0.9L);
+  EXPECT_EQ(counts(), std::make_pair(std::size_t{4}, std::size_t{2}));
+  EXPECT_EQ(d.sys().stepBounds().siteFractions[0].name, "xMgM1");
+  d.sys().release(d.variable("ol"));
+  EXPECT_EQ(counts(), std::make_pair(std::size_t{6}, std::size_t{4}));
+  // a site fraction's terms refer to its variable's place in the list
+  EXPECT_EQ(d.sys().stepBounds().siteFractions[0].terms[0].factors[0].quantity[0],
+            d.variable("ol"));
+}
+
+}  // namespace
+}  // namespace pf::testing
