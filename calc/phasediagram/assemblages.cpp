@@ -3,6 +3,7 @@
 // unknowns and equations, the hand-over to the reactions calculation when
 // only pure phases are chosen, and the outer loop.
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "calc/phasediagram/loop.h"
@@ -151,6 +152,38 @@ void debugListing(Io& io, const Candidate& c, int npmax) {
             1, kToConsoleLog);
 }
 
+// The pure phases as the reactions calculation takes them: their fixed
+// activities (the a-x file's, or the script's) with their uncertainties, and
+// the dataset's enthalpy covariances.
+RunEndMembers reactionEndMembers(const LoopContext& c, const Assemblage& system) {
+  RunEndMembers run = system.run;
+  const int n = run.count();
+  std::vector<std::vector<std::pair<int, Real>>> parts(static_cast<std::size_t>(n) + 1);
+  for (int e = 1; e <= n; ++e) {
+    const AssemblageEndMember& em = system.endMembers[static_cast<std::size_t>(e - 1)];
+    const AssemblagePhase& p = system.phases[static_cast<std::size_t>(em.phase)];
+    if (p.kind != PhaseKind::pure) continue;
+    const PurePhase& pure = c.tables.pures[static_cast<std::size_t>(p.index)];
+    run.sdActivity[static_cast<std::size_t>(e)] = pure.sdActivity;
+    for (const SetQuantity& q : c.setup.activities)
+      if (!q.varied && q.name == em.name)
+        run.activity[static_cast<std::size_t>(e)] = std::exp(q.value);
+    if (c.dataset != nullptr)
+      parts[static_cast<std::size_t>(e)] =
+          datasetConstituents(*c.dataset, pure.make, pure.endMember);
+  }
+  run.cov.assign(static_cast<std::size_t>((n + 1) * (n + 1)), 0);
+  for (int e = 1; e <= n; ++e)
+    for (int f = 1; f <= n; ++f) {
+      Real sum = 0;
+      for (const auto& [i, a] : parts[static_cast<std::size_t>(e)])
+        for (const auto& [j, b] : parts[static_cast<std::size_t>(f)])
+          sum += a * b * c.dataset->covariance(i, j);
+      run.cov[static_cast<std::size_t>(e * (n + 1) + f)] = sum;
+    }
+  return run;
+}
+
 // Only pure phases: their reactions are a reactions calculation.
 void handToReactions(Io& io, LoopContext& c, const Assemblage& system) {
   const PhaseDiagramSetup& setup = c.setup;
@@ -162,7 +195,7 @@ void handToReactions(Io& io, LoopContext& c, const Assemblage& system) {
   for (const ChosenPhase& p : setup.phases)
     if (p.excess) choice.excess.push_back(p.name);
   choice.excludedEndMembers = excludedEndMembers(system);
-  reactionsmode(io, system.run, c.windows, c.script, setup.gibbs, choice);
+  reactionsmode(io, reactionEndMembers(c, system), c.windows, c.script, setup.gibbs, choice);
 }
 
 int drawingWidth(const std::vector<Candidate>& list) {

@@ -104,6 +104,10 @@ struct PointResult {
 // square or its jacobian is singular.
 std::vector<Real> pointUncertainties(EquilibriumSystem& sys, const Dataset& ds,
                                      const PhaseTables& tables);
+// The dataset end-members (internal numbers) behind an end-member of a
+// phase (its `make` list, or its own name), with the amount of each in it.
+std::vector<std::pair<int, Real>> datasetConstituents(const Dataset& ds, const MakeList& make,
+                                                      const std::string& name);
 
 // What the writers need about the assemblage being calculated.
 struct AssemblageOutput {

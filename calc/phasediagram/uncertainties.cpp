@@ -11,27 +11,6 @@ namespace pf {
 
 namespace {
 
-// Dataset end-members (internal numbers) behind an end-member of the
-// assemblage, with the amount of each in it.
-std::vector<std::pair<int, Real>> constituents(const Dataset& ds, const MakeList& make,
-                                               const std::string& name) {
-  auto internal = [&](const std::string& n) {
-    for (int i = 1; i <= ds.endMembers; ++i)
-      if (ds.em[static_cast<std::size_t>(i)].name == n) return i;
-    return 0;
-  };
-  std::vector<std::pair<int, Real>> list;
-  if (make.made()) {
-    for (int k = 0; k < make.count; ++k) {
-      int i = internal(make.terms[static_cast<std::size_t>(k)].name);
-      if (i > 0) list.push_back({i, make.coefficient(k)});
-    }
-  } else if (int i = internal(name); i > 0) {
-    list.push_back({i, 1});
-  }
-  return list;
-}
-
 // Inverse of the n x n matrix a (row-major) by elimination with partial
 // pivoting; false when it is singular.
 bool invert(std::vector<Real> a, int n, std::vector<Real>& inverse) {
@@ -68,6 +47,25 @@ bool invert(std::vector<Real> a, int n, std::vector<Real>& inverse) {
 
 }  // namespace
 
+std::vector<std::pair<int, Real>> datasetConstituents(const Dataset& ds, const MakeList& make,
+                                                      const std::string& name) {
+  auto internal = [&](const std::string& n) {
+    for (int i = 1; i <= ds.endMembers; ++i)
+      if (ds.em[static_cast<std::size_t>(i)].name == n) return i;
+    return 0;
+  };
+  std::vector<std::pair<int, Real>> list;
+  if (make.made()) {
+    for (int k = 0; k < make.count; ++k) {
+      int i = internal(make.terms[static_cast<std::size_t>(k)].name);
+      if (i > 0) list.push_back({i, make.coefficient(k)});
+    }
+  } else if (int i = internal(name); i > 0) {
+    list.push_back({i, 1});
+  }
+  return list;
+}
+
 std::vector<Real> pointUncertainties(EquilibriumSystem& sys, const Dataset& ds,
                                      const PhaseTables& tables) {
   const int m = sys.equationCount();
@@ -87,10 +85,10 @@ std::vector<Real> pointUncertainties(EquilibriumSystem& sys, const Dataset& ds,
     if (p.kind == PhaseKind::solution) {
       const AxEndMember& ax = tables.solutions[static_cast<std::size_t>(p.index)]
                                   .endMembers[static_cast<std::size_t>(em.member)];
-      parts = constituents(ds, ax.make, ax.name);
+      parts = datasetConstituents(ds, ax.make, ax.name);
     } else if (p.kind == PhaseKind::pure) {
       const PurePhase& pure = tables.pures[static_cast<std::size_t>(p.index)];
-      parts = constituents(ds, pure.make, pure.endMember);
+      parts = datasetConstituents(ds, pure.make, pure.endMember);
       if (pure.sdActivity > 0 && pure.activity > 0) {
         const Real sdln = pure.sdActivity / pure.activity;
         variance[static_cast<std::size_t>(e)] = sdln * sdln;

@@ -232,6 +232,41 @@ TEST(Loop, FluidIsoplethsOfWollastonite) {
   EXPECT_GT(rows[8].T.value, rows[0].T.value);
 }
 
+// Only pure phases: the reactions calculation, with the script's activity of
+// CO2 and the dataset's enthalpy covariances; at the printed temperatures
+// dG + RT ln a(CO2) of cc + q = wo + CO2 vanishes.
+TEST(Loop, PurePhasesAreHandedToTheReactionsCalculation) {
+  Mode1Run run(
+      "which cc q wo CO2\nsetexcess\nseta CO2 0.4 q 1\ncalctatp yes\ndoallr\n"
+      "setTwindow 400 900\nsetPwindow 1.3 4.9\nsetPinterval 1.2\n",
+      "");
+  run.run();
+  const std::string results = run.results();
+  EXPECT_TRUE(holds(results, "CO2          0.400        0\n")) << results;
+  EXPECT_FALSE(holds(results, "     0        0        0\n")) << results;  // sd(a) is known
+  Console quiet;
+  GibbsSettings g = gibbsSettings(run.ds);
+  g.phaseDiagram = true;
+  auto G = [&](const char* name, Real P, Real T) {
+    return gem(quiet.io, run.tables.pures[run.tables.findPure(name)].record, P, T, g);
+  };
+  int rows = 0;
+  std::istringstream in(results);
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> w = testing::words(line);
+    if (w.size() != 6 || w[0] != "for" || w[1] != "P") continue;
+    const Real P = std::stold(w[3]), T = std::stold(w[5]) + 273;
+    const Real dg = G("wo", P, T) + G("CO2", P, T) - G("cc", P, T) - G("q", P, T) +
+                    testing::kR * T * std::log(0.4L);
+    const Real slope = (G("wo", P, T + 1) + G("CO2", P, T + 1) - G("cc", P, T + 1) -
+                        G("q", P, T + 1) + testing::kR * (T + 1) * std::log(0.4L)) -
+                       dg;
+    EXPECT_LE(std::fabs(dg), std::fabs(slope) * 0.05L + 1e-9L) << line;
+    ++rows;
+  }
+  EXPECT_EQ(rows, 4);
+}
+
 TEST(Loop, FaultsInTheSetUpStopTheRun) {
   // a starting guess outside its range stops the a-x reading
   Bombed guess = bombOf([] { Mode1Run run("xyzguess x(ol) 1.5\n", ""); });
