@@ -244,13 +244,11 @@ namespace {
 void runPass(Io& io, CalculatorRun& run) {
   switch (run.calcCode) {
     case kCalcReactions:
-      passPrologue(io, run);
-      chooseDiagram(io, run);
-      // the end-member choice comes here, and names the fluid end-member
-      setReactionWindows(io, run, "", FluidPresence{});
-      facilityNotAvailable(io);
+      reactionsPass(io, run);
       return;
     case kCalcTables:
+      tablesPass(io, run);
+      return;
     case kCalcAveragePT:
     case kCalcPhaseDiagram:
       passPrologue(io, run);

@@ -115,7 +115,8 @@ std::vector<std::string> phaseAnswer(Io& io, const ScriptSettings& script,
   return names;
 }
 
-PhaseSelection readChoice(Io& io, const PhaseTables& phases, const std::vector<std::string>& names) {
+PhaseSelection readChoice(Io& io, const PhaseTables& phases,
+                          const std::vector<std::string>& names) {
   PhaseSelection chosen;
   bool omit = !names.empty() && (names[0] == "omit" || names[0] == "0mit");
   bool all = names.size() < 2 || omit;
@@ -291,8 +292,8 @@ int phaseNumber(const PhaseTables& phases, const std::string& name) {
   return 0;
 }
 
-std::vector<Real> endMemberActivities(const SolutionPhase& phase, const std::vector<Real>& x, Real p,
-                                      Real t, const ActivityContext& context) {
+std::vector<Real> endMemberActivities(const SolutionPhase& phase, const std::vector<Real>& x,
+                                      Real p, Real t, const ActivityContext& context) {
   ActivityResult result;
   calca(phase, x, p, t, 0, context, result);
   std::vector<Real> a(static_cast<std::size_t>(phase.endMemberCount()));
@@ -331,11 +332,13 @@ std::vector<Real> activityUncertainties(const SolutionPhase& phase, const std::v
 void compositionMatrix(RunEndMembers& run, const OxideTable& oxides) {
   int n = run.total();
   std::vector<ComponentAmounts> amounts(static_cast<std::size_t>(n) + 1);
-  for (int e = 1; e <= n; ++e) amounts[static_cast<std::size_t>(e)] = componentAmounts(run.em[e], oxides);
+  for (int e = 1; e <= n; ++e)
+    amounts[static_cast<std::size_t>(e)] = componentAmounts(run.em[e], oxides);
   std::vector<int> rows(kOxideCount);
   std::iota(rows.begin(), rows.end(), 1);
   std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-    return oxides[static_cast<std::size_t>(a - 1)].order < oxides[static_cast<std::size_t>(b - 1)].order;
+    return oxides[static_cast<std::size_t>(a - 1)].order <
+           oxides[static_cast<std::size_t>(b - 1)].order;
   });
   run.componentRow = {0};
   run.componentNames = {""};
@@ -357,8 +360,8 @@ void compositionMatrix(RunEndMembers& run, const OxideTable& oxides) {
     if (scale == 0) bomb(kExtractem, oxide.oxide + " amounts not whole in any small multiple");
     std::vector<int> column(static_cast<std::size_t>(n) + 1, 0);
     for (int e = 1; e <= n; ++e)
-      column[static_cast<std::size_t>(e)] =
-          static_cast<int>(std::lround(static_cast<double>(atoms[static_cast<std::size_t>(e)] * scale)));
+      column[static_cast<std::size_t>(e)] = static_cast<int>(
+          std::lround(static_cast<double>(atoms[static_cast<std::size_t>(e)] * scale)));
     run.componentRow.push_back(row);
     run.componentNames.push_back(oxide.oxide);
     run.divisor.push_back(base * scale);
@@ -438,8 +441,8 @@ EndMemberChoice extractem(Io& io, const ChoiceInputs& in, const ChoiceRequest& r
     members.push_back(std::move(m));
   }
   if (static_cast<int>(members.size()) > kMaxEndMembers)
-    bomb(kExtractem, "too many end-members: at most " + std::to_string(kMaxEndMembers) +
-                         " in one run");
+    bomb(kExtractem,
+         "too many end-members: at most " + std::to_string(kMaxEndMembers) + " in one run");
 
   RunEndMembers& run = out.run;
   run.names = {""};

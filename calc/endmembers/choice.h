@@ -56,7 +56,7 @@ struct ChoiceInputs {
 
 struct EndMemberChoice {
   RunEndMembers run;
-  PhaseSelection chosen;            // the phases that take part
+  PhaseSelection chosen;             // the phases that take part
   std::vector<std::string> phaseOf;  // per end-member [1..n]: its phase
   bool activitiesCalculated = false;
   Real pForAx = 0;  // kbar
@@ -98,7 +98,7 @@ std::vector<Real> activityUncertainties(const SolutionPhase& phase, const std::v
                                         Real p, Real t, const ActivityContext& context);
 // The activities of a solution's end-members at x (made-from-others
 // end-members from their constituents').
-std::vector<Real> endMemberActivities(const SolutionPhase& phase, const std::vector<Real>& x, Real p,
-                                      Real t, const ActivityContext& context);
+std::vector<Real> endMemberActivities(const SolutionPhase& phase, const std::vector<Real>& x,
+                                      Real p, Real t, const ActivityContext& context);
 
 }  // namespace pf

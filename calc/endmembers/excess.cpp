@@ -129,7 +129,8 @@ void appendMuPhase(RunEndMembers& run, int c) {
   int n = run.total();
   std::vector<Real> cov(static_cast<std::size_t>((n + 2) * (n + 2)), 0);
   for (int p = 1; p <= n; ++p)
-    for (int q = 1; q <= n; ++q) cov[static_cast<std::size_t>(p * (n + 2) + q)] = run.covariance(p, q);
+    for (int q = 1; q <= n; ++q)
+      cov[static_cast<std::size_t>(p * (n + 2) + q)] = run.covariance(p, q);
   run.cov = std::move(cov);
   EndMember mu;
   mu.name = run.componentNames[c];
@@ -206,7 +207,8 @@ std::vector<int> project(RunEndMembers& run, const std::vector<int>& excess) {
       }
       for (int f = 1; f <= n; ++f) {
         Wide& v = alpha[static_cast<std::size_t>(e)][static_cast<std::size_t>(f)];
-        v = checkedWide(a * v - b * alpha[static_cast<std::size_t>(x)][static_cast<std::size_t>(f)]);
+        v = checkedWide(a * v -
+                        b * alpha[static_cast<std::size_t>(x)][static_cast<std::size_t>(f)]);
       }
     }
   }
@@ -253,8 +255,9 @@ std::vector<int> project(RunEndMembers& run, const std::vector<int>& excess) {
     out.divisor.push_back(run.divisor[c]);
     std::vector<int> row(static_cast<std::size_t>(seen) + 1, 0);
     for (int e = 1; e <= seen; ++e)
-      row[static_cast<std::size_t>(e)] = static_cast<int>(
-          comp[static_cast<std::size_t>(c)][static_cast<std::size_t>(place[static_cast<std::size_t>(e)])]);
+      row[static_cast<std::size_t>(e)] =
+          static_cast<int>(comp[static_cast<std::size_t>(c)]
+                               [static_cast<std::size_t>(place[static_cast<std::size_t>(e)])]);
     out.comp.push_back(std::move(row));
   }
   projection.excess = nx;
@@ -267,7 +270,8 @@ std::vector<int> project(RunEndMembers& run, const std::vector<int>& excess) {
     for (int f = 1; f <= n; ++f)
       if (f != old && !isExcess[static_cast<std::size_t>(f)] && a[static_cast<std::size_t>(f)] != 0)
         bomb(kProjection, "projection mixes end-members", 1);
-    projection.scale[static_cast<std::size_t>(e)] = static_cast<int>(a[static_cast<std::size_t>(old)]);
+    projection.scale[static_cast<std::size_t>(e)] =
+        static_cast<int>(a[static_cast<std::size_t>(old)]);
     for (int k = 0; k < nx; ++k)
       projection.take[static_cast<std::size_t>(e)][static_cast<std::size_t>(k) + 1] =
           static_cast<int>(-a[static_cast<std::size_t>(excess[static_cast<std::size_t>(k)])]);
@@ -335,9 +339,9 @@ ExcessSettings inexcess(Io& io, RunEndMembers& run, const ScriptSettings& script
       bomb(kInexcess, "unknown diagrammode", 1);
   }
   if (!xco2Diagram(diagrammode)) {
-    s.fluidInExcess = s.fluidtype != kFluidActivities &&
-                      !switchSaysNo(io, script.fluidexcessGiven, script.fluidexcess,
-                                    "fluid in excess");
+    s.fluidInExcess =
+        s.fluidtype != kFluidActivities &&
+        !switchSaysNo(io, script.fluidexcessGiven, script.fluidexcess, "fluid in excess");
   }
   if (s.fluidInExcess) io.putstr(0, "additionally ", 0, kToConsoleLog);
 

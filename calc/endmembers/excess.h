@@ -24,11 +24,11 @@ namespace pf {
 struct ExcessSettings {
   int fluidtype = kFluidActivities;  // 2 no fluid (activities), 3 H2O, 4 CO2, 6 x(CO2)
   bool fluidInExcess = false;
-  std::string fluidEndMember;  // "H2O" or "CO2" when the fixed fluid is that alone
-  FluidPresence presence;      // fluid and cordierite end-members of the system
-  std::string lnaName;         // log a diagrams: the end-member of the axis
-  std::string muName;          // mu diagrams: the component (the mu phase's name)
-  int axisEndMember = 0;       // its place in the run's lists [1..total()], 0: none
+  std::string fluidEndMember;       // "H2O" or "CO2" when the fixed fluid is that alone
+  FluidPresence presence;           // fluid and cordierite end-members of the system
+  std::string lnaName;              // log a diagrams: the end-member of the axis
+  std::string muName;               // mu diagrams: the component (the mu phase's name)
+  int axisEndMember = 0;            // its place in the run's lists [1..total()], 0: none
   std::vector<std::string> excess;  // phases in excess, as they are to be listed
   bool projected = false;
 };
