@@ -236,6 +236,14 @@ TEST(BadInput, EndOfInputAtTheChoiceQuestions) {
     });
     EXPECT_EQ(fault.message, "problems reading");
   }
+  // nothing left of the answer: an empty list, whole, for the tables
+  ChoiceRun none("qq kya\n\n\n");
+  RunEndMembers empty = none.choose(kCalcTables).run;
+  EXPECT_EQ(empty.total(), 0);
+  EXPECT_EQ(empty.components(), 0);
+  EXPECT_EQ(empty.cov.size(), 1u);
+  testing::Dialogue d;
+  EXPECT_EQ(testing::bombOf([&] { clean(d.io, empty); }).message, "insufficient end-members");
   // a T for a-x below absolute zero is asked again
   ChoiceRun cold("7.3\n-300\n500\nn\n", testing::demoAxFile(), "which opx\n*\n");
   EXPECT_EQ(cold.choose(kCalcAveragePT).tForAx, 773);

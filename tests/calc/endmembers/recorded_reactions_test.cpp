@@ -111,6 +111,29 @@ TEST(RecordedReactions, TemperatureXco2RunThroughCalciteQuartzWollastonite) {
   }
 }
 
+// sd(a) of the linearised reaction: the enthalpy covariance of the true
+// reaction, the excess CO2 included.
+TEST(RecordedReactions, UncertaintyOfTheProjectedReactionTakesItsExcessPhase) {
+  for (const char* run :
+       {"reactions-txco2/expected/pf-txco2-o.txt", "reactions-loga/expected/pf-loga-o.txt"}) {
+    std::string text = testing::readWholeFile(kSessions + run);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(
+        text, m, std::regex("\n1 +(-?[0-9.]+) +(-?[0-9.]+) +(-?[0-9.]+) +([0-9.]+) ")));
+    Dataset ds = testing::demoDataset({"cc", "q", "wo", "CO2"});
+    const int nu[] = {0, -1, -1, 1, 1};
+    Real variance = 0;
+    for (int p = 1; p <= 4; ++p)
+      for (int q = 1; q <= 4; ++q) variance += nu[p] * nu[q] * ds.covariance(p, q);
+    EXPECT_NEAR(std::stold(m[4]), std::sqrt(variance), 0.0005L + 1e-9L) << run;
+    // without CO2 it would be smaller than printed
+    Real solids = 0;
+    for (int p = 1; p <= 3; ++p)
+      for (int q = 1; q <= 3; ++q) solids += nu[p] * nu[q] * ds.covariance(p, q);
+    EXPECT_GT(std::fabs(std::sqrt(solids) - std::stold(m[4])), 0.001L);
+  }
+}
+
 TEST(RecordedReactions, TemperatureLogActivityOfCO2) {
   std::vector<Row> rows =
       printedRows(testing::readWholeFile(kSessions + "reactions-loga/expected/pf-loga-o.txt"));
