@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "calc/endmembers/components.h"
+#include "calc/thermo/components.h"
 #include "common/numbers.h"
 #include "common/prompts.h"
 #include "common/text.h"

@@ -1,4 +1,4 @@
-#include "calc/endmembers/components.h"
+#include "calc/thermo/components.h"
 
 namespace pf {
 
