@@ -244,7 +244,7 @@ std::vector<int> project(RunEndMembers& run, const std::vector<int>& excess) {
   out.componentNames.push_back("");
   out.divisor.push_back(0);
   out.comp.push_back({});
-  Projection& projection = out.projection;
+  ExcessProjection& projection = out.projection;
   projection.pivotNames.push_back("");
   for (int k = 0; k < nx; ++k)
     projection.pivotNames.push_back(run.componentNames[pivot[static_cast<std::size_t>(k)]]);

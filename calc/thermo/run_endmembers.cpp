@@ -25,7 +25,7 @@ int checkedCoefficient(std::int64_t value) {
 // common multiple of the scales of the end-members taking part
 void excessTerms(const RunEndMembers& run, const std::vector<std::int64_t>& nu,
                  std::vector<std::int64_t>& numerator, std::int64_t& denominator) {
-  const Projection& p = run.projection;
+  const ExcessProjection& p = run.projection;
   denominator = 1;
   for (int e = 1; e <= run.count(); ++e)
     if (nu[e] != 0) denominator = std::lcm(denominator, static_cast<std::int64_t>(p.scale[e]));
@@ -41,7 +41,7 @@ void excessTerms(const RunEndMembers& run, const std::vector<std::int64_t>& nu,
 
 std::vector<int> unproject(const RunEndMembers& run, const std::vector<int>& reaction) {
   if (!projected(run)) return reaction;
-  const Projection& p = run.projection;
+  const ExcessProjection& p = run.projection;
   int n = run.count();
   std::vector<std::int64_t> nu(n + 1, 0);
   for (int e = 1; e <= n && e < static_cast<int>(reaction.size()); ++e)
@@ -64,7 +64,7 @@ std::vector<int> unproject(const RunEndMembers& run, const std::vector<int>& rea
 
 std::vector<int> withExcess(const RunEndMembers& run, const std::vector<int>& reaction) {
   if (!projected(run)) return reaction;
-  const Projection& p = run.projection;
+  const ExcessProjection& p = run.projection;
   int n = run.count();
   std::vector<std::int64_t> nu(n + 1, 0);
   for (int e = 1; e <= n && e < static_cast<int>(reaction.size()); ++e) nu[e] = reaction[e];

@@ -19,7 +19,7 @@ namespace pf {
 // scale[e] formula units of end-member e less take[e][x] of excess phase x.
 // A reaction between those columns is therefore a true reaction once the
 // excess phases' coefficients are added (`withExcess`).
-struct Projection {
+struct ExcessProjection {
   int excess = 0;                       // phases in excess, behind the others
   std::vector<int> scale;               // [1..count()]
   std::vector<std::vector<int>> take;   // [1..count()][1..excess]
@@ -45,7 +45,7 @@ struct RunEndMembers {
   // element in one formula unit of end-member e, integers
   std::vector<std::vector<int>> comp;
 
-  Projection projection;
+  ExcessProjection projection;
 
   int total() const { return static_cast<int>(names.size()) - 1; }
   int count() const { return total() - projection.excess; }

@@ -200,7 +200,7 @@ TEST(Inexcess, MuPhaseOfAComponent) {
 // q takes SiO2 and H2O takes H2O (each the only component it holds);
 // zo - 3 q = (H 1, Al 3, Ca 2), then 2 (zo - 3 q) - H2O = (Al 6, Ca 4);
 // an - 2 q = (Al 2, Ca 1); gr - 3 q = (Al 2, Ca 3).
-TEST(Projection, PivotsFoundAndEliminated) {
+TEST(ExcessProjection, PivotsFoundAndEliminated) {
   RunEndMembers run = systemOf({"zo", "q", "an", "H2O", "gr"});
   Dataset ds = testing::demoDataset({"zo", "q", "an", "H2O", "gr"});
   std::vector<int> place = project(run, {2, 4});
@@ -210,7 +210,7 @@ TEST(Projection, PivotsFoundAndEliminated) {
   EXPECT_EQ(run.componentNames, (Names{"", "Al2O3", "CaO"}));
   const std::vector<std::vector<int>> comp = {{}, {0, 6, 2, 2}, {0, 4, 1, 3}};
   EXPECT_EQ(run.comp, comp);
-  const Projection& p = run.projection;
+  const ExcessProjection& p = run.projection;
   EXPECT_EQ(p.excess, 2);
   EXPECT_EQ(p.scale, (std::vector<int>{0, 2, 1, 1}));
   EXPECT_EQ(p.take[1], (std::vector<int>{0, 6, 1}));
@@ -245,7 +245,7 @@ TEST(Projection, PivotsFoundAndEliminated) {
 // reaction among all the end-members, excess phases included: dG, its
 // slopes, ln K with a non-unit activity of an excess phase, and the enthalpy
 // variance (through the covariance with the excess phases).
-TEST(Projection, ReactionThermoIncludesTheExcessPhases) {
+TEST(ExcessProjection, ReactionThermoIncludesTheExcessPhases) {
   RunEndMembers full = systemOf({"zo", "q", "an", "H2O", "gr"});
   full.activity[2] = 0.83L;  // q, in excess
   full.activity[3] = 0.71L;  // an
