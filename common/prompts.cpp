@@ -104,6 +104,20 @@ std::string promptstring(Io& io, std::string_view question, std::size_t maxLengt
   return answer.count == 0 ? std::string() : answer[1].substr(0, maxLength);
 }
 
+std::string promptline(Io& io, std::string_view question) {
+  if (!consoleOn(io)) {
+    if (io.outputcontrol.contains(kEditor)) noEditor("promptstrings");
+    return std::string();
+  }
+  io.putstr(0, std::string(question) + " : ", 0, kToConsoleLog);
+  std::string line = readAnswerLine(io);
+  Tokens tokens;
+  string2strings(line, static_cast<int>(line.size()), tokens, io.tokenCapacity());
+  logAnswer(io, tokens);
+  if (isKill(io, tokens)) killrun();
+  return trim(line);
+}
+
 Real promptreal(Io& io, std::string_view question) {
   std::string ask(question);
   for (;;) {

@@ -31,6 +31,9 @@ void rstringsc(Io& io, std::istream& file, Tokens& tokens);
 void dropComment(Tokens& tokens);
 
 std::string promptstring(Io& io, std::string_view question, std::size_t maxLength = 255);
+// The answer as typed, blanks trimmed at both ends and nothing cut at 20
+// characters, for questions that must tell an overlong name from a short one.
+std::string promptline(Io& io, std::string_view question);
 Real promptreal(Io& io, std::string_view question);
 int promptinteger(Io& io, std::string_view question);
 // Asks for n reals (n of 0: as many as the first line holds; n is set).

@@ -244,11 +244,7 @@ namespace {
 void runPass(Io& io, CalculatorRun& run) {
   switch (run.calcCode) {
     case kCalcReactions:
-      passPrologue(io, run);
-      chooseDiagram(io, run);
-      // the end-member choice comes here, and names the fluid end-member
-      setReactionWindows(io, run, "", FluidPresence{});
-      facilityNotAvailable(io);
+      reactionsPass(io, run);
       return;
     case kCalcPhaseDiagram: {
       passPrologue(io, run);
@@ -259,6 +255,8 @@ void runPass(Io& io, CalculatorRun& run) {
       return;
     }
     case kCalcTables:
+      tablesPass(io, run);
+      return;
     case kCalcAveragePT:
       passPrologue(io, run);
       facilityNotAvailable(io);

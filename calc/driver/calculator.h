@@ -80,6 +80,11 @@ void chooseDiagram(Io& io, CalculatorRun& run);
 void setReactionWindows(Io& io, CalculatorRun& run, const std::string& fluidEndMember,
                         const FluidPresence& presence);
 
+// Passes of the modes that calculate with the chosen end-members
+// (endmember_passes.cpp): the prologue, the end-member choice, then the mode.
+void tablesPass(Io& io, CalculatorRun& run);
+void reactionsPass(Io& io, CalculatorRun& run);
+
 // The whole run, from banner to the last file closed. Always returns 0.
 int runCalculator(Io& io);
 

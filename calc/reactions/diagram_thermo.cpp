@@ -128,6 +128,14 @@ int coefficientOf(const ReactionContext& c, const Reaction& r) {
   return e > 0 && e < static_cast<int>(r.size()) ? r[e] : 0;
 }
 
+// In a system projected through phases in excess, the reaction with their
+// coefficients, which every Gibbs energy and ln K must include.
+const Reaction& withExcessPhases(const ReactionContext& c, const Reaction& r, Reaction& scratch) {
+  if (c.run.projection.excess == 0) return r;
+  scratch = withExcess(c.run, r);
+  return scratch;
+}
+
 }  // namespace
 
 void fluidAt(const ReactionContext& c, const DiagramPoint& point, Real& xco2, Real& xh2o) {
@@ -143,7 +151,9 @@ ReactionThermo thermoAt(ReactionContext& c, const Reaction& r, const DiagramPoin
   applyAxis(c, point);
   Real xco2, xh2o;
   fluidAt(c, point, xco2, xh2o);
-  return reactionAtPoint(c.io, c.em, r, c.run.activity, xco2, xh2o, point.P, point.T, c.settings);
+  Reaction scratch;
+  const Reaction& nu = withExcessPhases(c, r, scratch);
+  return reactionAtPoint(c.io, c.em, nu, c.run.activity, xco2, xh2o, point.P, point.T, c.settings);
 }
 
 std::vector<Real> gibbsAt(ReactionContext& c, const DiagramPoint& point) {
@@ -159,19 +169,23 @@ std::vector<Real> gibbsAt(ReactionContext& c, const DiagramPoint& point) {
   return g;
 }
 
-Real dgFrom(ReactionContext& c, const std::vector<Real>& g, const Reaction& r,
+Real dgFrom(ReactionContext& c, const std::vector<Real>& g, const Reaction& reaction,
             const DiagramPoint& point) {
   Real xco2, xh2o;
   fluidAt(c, point, xco2, xh2o);
+  Reaction scratch;
+  const Reaction& r = withExcessPhases(c, reaction, scratch);
   Real dg = 0;
   for (std::size_t e = 1; e < r.size(); ++e)
     if (r[e] != 0) dg += r[e] * g[e];
   return dg + kGasConstant * point.T * calclnk(c.em, r, c.run.activity, xco2, xh2o);
 }
 
-Real lnKAt(ReactionContext& c, const Reaction& r, const DiagramPoint& point) {
+Real lnKAt(ReactionContext& c, const Reaction& reaction, const DiagramPoint& point) {
   Real xco2, xh2o;
   fluidAt(c, point, xco2, xh2o);
+  Reaction scratch;
+  const Reaction& r = withExcessPhases(c, reaction, scratch);
   Real lnk = calclnk(c.em, r, c.run.activity, xco2, xh2o);
   if (lnaDiagram(c.window)) lnk += coefficientOf(c, r) * point.lna;
   return lnk;
@@ -179,6 +193,8 @@ Real lnKAt(ReactionContext& c, const Reaction& r, const DiagramPoint& point) {
 
 Real slopeAlong(ReactionContext& c, const Reaction& r, const DiagramPoint& point, int variable,
                 const ReactionThermo& at) {
+  Reaction scratch;
+  const Reaction& full = withExcessPhases(c, r, scratch);
   switch (variable) {
     case kVarP:
       return at.dgdp;
@@ -191,9 +207,9 @@ Real slopeAlong(ReactionContext& c, const Reaction& r, const DiagramPoint& point
       return (thermoAt(c, r, moved).dg - at.dg) / h;
     }
     case kVarLna:
-      return coefficientOf(c, r) * kGasConstant * point.T;
+      return coefficientOf(c, full) * kGasConstant * point.T;
     case kVarMu:
-      return coefficientOf(c, r);
+      return coefficientOf(c, full);
     default:
       bomb("calc", "unknown calcvariable", 1);
   }

@@ -46,7 +46,10 @@ Real tolerance(int variable, Real value) {
   }
 }
 
-Real covarianceOf(const RunEndMembers& run, const Reaction& a, const Reaction& b, Real T) {
+Real covarianceOf(const RunEndMembers& run, const Reaction& projectedA, const Reaction& projectedB,
+                  Real T) {
+  // the excess phases of a projected system take part too
+  Reaction a = withExcess(run, projectedA), b = withExcess(run, projectedB);
   Real enthalpy = 0, lnk = 0;
   for (std::size_t p = 1; p < a.size(); ++p) {
     if (a[p] == 0) continue;

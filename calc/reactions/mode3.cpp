@@ -43,7 +43,7 @@ std::string diagramLine(const WindowState& w) {
 
 void activityTable(Io& io, const RunEndMembers& run, int axisEndMember) {
   std::vector<int> nonUnit;
-  for (int e = 1; e <= run.count(); ++e)
+  for (int e = 1; e <= run.total(); ++e)  // phases in excess included
     if (e != axisEndMember && run.activity[e] != 1) nonUnit.push_back(e);
   if (nonUnit.empty()) {
     io.putstr(0, "Unit activities", 1, kToAll);
@@ -118,6 +118,8 @@ ReactionsResult reactionsmode(Io& io, const RunEndMembers& run, const WindowStat
   options.excludedEndMembers = choice.excludedEndMembers;
   options.excludedAssemblages = choice.excludedAssemblages;
   result.set = findreactions(io, run, options);
+  // found among projected compositions: their true coefficients
+  for (Reaction& r : result.set.reactions) r = unproject(run, r);
 
   ReactionContext context(io, run, w, settings, choice.axisEndMember);
   for (const Reaction& r : result.set.reactions) result.lines.push_back(reactionLine(context, r));

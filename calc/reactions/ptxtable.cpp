@@ -98,7 +98,10 @@ bool turnreaction(ReactionContext& c, Reaction& r, const DiagramPoint& point) {
 
 namespace {
 
-Real enthalpyVariance(const RunEndMembers& run, const Reaction& a, const Reaction& b) {
+// Both sums run over the excess phases of a projected system too.
+Real enthalpyVariance(const RunEndMembers& run, const Reaction& projectedA,
+                      const Reaction& projectedB) {
+  Reaction a = withExcess(run, projectedA), b = withExcess(run, projectedB);
   Real sum = 0;
   for (std::size_t p = 1; p < a.size(); ++p) {
     if (a[p] == 0) continue;
@@ -108,7 +111,8 @@ Real enthalpyVariance(const RunEndMembers& run, const Reaction& a, const Reactio
   return sum;
 }
 
-Real lnKVariance(const RunEndMembers& run, const Reaction& a, const Reaction& b) {
+Real lnKVariance(const RunEndMembers& run, const Reaction& projectedA, const Reaction& projectedB) {
+  Reaction a = withExcess(run, projectedA), b = withExcess(run, projectedB);
   Real sum = 0;
   for (std::size_t e = 1; e < a.size(); ++e) {
     if (a[e] == 0 || b[e] == 0 || !(run.activity[e] > 0)) continue;

@@ -17,12 +17,14 @@ TEST(CalculatorPasses, ReadTheScriptEveryPass) {
   d.files.contents["pf-prefs.txt"] = "calcmode 3\n";
   d.files.contents["pf-x.txt"] =
       "infolevel\naxfile ax\ncalctype 1\ncalctatp\nsetTwindow 400 800\nsetPwindow 2 10\n"
-      "setPinterval 2\n*\ndata\n";
-  d.files.contents["pf-ax.txt"] = "q\n";
+      "setPinterval 2\nsetexcess\ndoallr\n*\ndata\n";
+  d.files.contents["pf-ax.txt"] = "q coe\n";
   d.files.contents["pf-ds6.txt"] =
-      "1\n\n5\nq 1 1 1 10 2 0\n-910.72 0.04143 2.269\n"
-      "0.0929 -0.000000642 -714.9 -0.7161 0 730 6 -0.0082\n1 847 0.00495 "
-      "0.1188\n0\n0.0654\n\ntiny\n";
+      "2\n\n5\nq 1 1 1 10 2 0\n-910.72 0.04143 2.269\n"
+      "0.0929 -0.000000642 -714.9 -0.7161 0 730 6 -0.0082\n1 847 0.00495 0.1188\n"
+      "coe 1 1 1 10 2 0\n-907 0.0396 2.064\n0.1078 -0.000003279 -190.3 -1.0416 0.0000123 979 "
+      "4.19 -0.0043\n0\n"
+      "0\n0.0654 0.0654\n0.0667\n\ntiny\n";
   runCalculator(d.io);
   std::string console = d.console();
   const std::string report =
