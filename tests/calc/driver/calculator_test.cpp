@@ -172,9 +172,10 @@ TEST(RunFiles, EmptySuffixAndMissingFileStopTheRun) {
 }
 
 TEST(MainLoop, PhaseDiagramPassesLeaveClosedFilesThatGrow) {
-  // each pass: all phases (quartz alone), T at P, the P and T windows; the
+  // each pass: all phases (quartz alone), none in excess, T at P, the P and T
+  // windows, every reaction; the
   // second pass keeps the same script file
-  const std::string pass = "\ny\n5\n500 600\n";
+  const std::string pass = "\n\ny\n5\n500 600\n1\n";
   Session r("1\ndemo\n" + pass + "y\n\n" + pass + "n\n\n");
   r.files.contents["pf-demo.txt"] = kScript;
   r.go();
