@@ -250,6 +250,8 @@ void runPass(Io& io, CalculatorRun& run) {
       tablesPass(io, run);
       return;
     case kCalcAveragePT:
+      averagePTPass(io, run);
+      return;
     case kCalcPhaseDiagram:
       passPrologue(io, run);
       facilityNotAvailable(io);
