@@ -197,10 +197,6 @@ void setReactionWindows(Io& io, CalculatorRun& run, const std::string& fluidEndM
 
 namespace {
 
-void facilityNotAvailable(Io& io) {
-  io.putstr(1, "(sorry - facility not currently available", 1, kToAll);
-}
-
 void regressionNotAvailable(Io& io) {
   io.putstr(1, "dataset regression (lsqds) is not available in this version", 1, kToAll);
 }
@@ -258,8 +254,7 @@ void runPass(Io& io, CalculatorRun& run) {
       tablesPass(io, run);
       return;
     case kCalcAveragePT:
-      passPrologue(io, run);
-      facilityNotAvailable(io);
+      averagePTPass(io, run);
       return;
     case kCalcLists:
       listEndMembers(io, run.oxides, run.prefs.dataset);

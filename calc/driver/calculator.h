@@ -83,6 +83,7 @@ void setReactionWindows(Io& io, CalculatorRun& run, const std::string& fluidEndM
 // Passes of the modes that calculate with the chosen end-members
 // (endmember_passes.cpp): the prologue, the end-member choice, then the mode.
 void tablesPass(Io& io, CalculatorRun& run);
+void averagePTPass(Io& io, CalculatorRun& run);
 void reactionsPass(Io& io, CalculatorRun& run);
 
 // The whole run, from banner to the last file closed. Always returns 0.
