@@ -244,8 +244,6 @@ void writeBulkPoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Candidat
   muBulkLines(io, out.components, componentPotentials(sys), b.bulk.bulk, mask);
   rockBulkLines(io, phases, fluid, out.components, makecomp(sys, sys.unknownCount()), b.pseudo,
                 a.basis == ModeBasis::element);
-  if (s.drawingWanted() && !s.drawing.drawnames)
-    modesBlock(io, r.values[kPQuantity], r.values[kTQuantity] - kCelsius, phases, b.pseudo);
 }
 
 // A minimisation's bookkeeping of an accepted point.
@@ -643,6 +641,11 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
           headerWritten = true;
         }
         drawingLine(io, w, r, s.drawing);
+        // the modes for algebra programs; a drawing file that is to be drawn
+        // as it is holds only its data lines
+        if (setup.bulk && !s.drawing.drawnames)
+          modesBlock(io, r.values[kPQuantity], r.values[kTQuantity] - kCelsius, out.phases,
+                     b.pseudo);
       }
       if (setup.dogmin) bookPoint(io, s, candidate, r, b);
       lineStarted = false;
