@@ -172,19 +172,17 @@ std::vector<Real> fromPhases(Io& io, const PhaseTables& tables, const BulkSetupI
 }
 
 void showRange(Io& io, const BulkComposition& b) {
-  line(io, "      (" + std::to_string(b.increments) + " increments" + " across " +
-               realToText(b.start) + " to " + realToText(b.finish) + " of original range" + ")");
-  std::string head, pos, prop;
-  addfield(head, "pos", -6);
-  addfield(pos, "1", -6);
+  auto plain = [](Real x) { return fixed(x, decimalsNeeded(x, 4)); };
+  line(io, "      (" + std::to_string(b.increments) + " increments" + " across " + plain(b.start) +
+               " to " + plain(b.finish) + " of original range" + ")");
+  std::string pos, prop;
+  addfield(pos, "pos", -6);
   addfield(prop, "prop", -6);
   for (int i = 1; i <= b.increments; ++i) {
     const Real g = b.increments == 1 ? 0 : Real(i - 1) / (b.increments - 1);
-    addfield(head, std::to_string(i), 8);
     addfield(pos, fixed(g, 3), 8);
     addfield(prop, fixed(b.start + g * (b.finish - b.start), 3), 8);
   }
-  line(io, head);
   line(io, pos + "   (in this range)");
   line(io, prop + "   (of overall range)");
 }

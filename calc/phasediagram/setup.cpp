@@ -168,7 +168,7 @@ AssemblageSpec systemSpec(const PhaseDiagramSetup& setup) {
 
 }  // namespace
 
-std::vector<std::string> chosenNames(const PhaseDiagramSetup& setup) {
+std::vector<std::string> chosenPhaseNames(const PhaseDiagramSetup& setup) {
   std::vector<std::string> names;
   for (const ChosenPhase& p : setup.phases) names.push_back(p.name);
   return names;
@@ -333,7 +333,7 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
 
   LoopContext loop{script, w, tables, setup, context.drawnames, context.label, &context.dataset};
   runassemblages(io, loop);
-  if (setup.dogmin) gminfo(io, w, chosenNames(setup), setup.grid);
+  if (setup.dogmin) gminfo(io, w, chosenPhaseNames(setup), setup.grid);
 }
 
 }  // namespace pf

@@ -198,7 +198,7 @@ struct PhaseDiagramContext {
 };
 
 // Names of the chosen phases, solutions first.
-std::vector<std::string> chosenNames(const PhaseDiagramSetup& setup);
+std::vector<std::string> chosenPhaseNames(const PhaseDiagramSetup& setup);
 
 void nlesetup(Io& io, PhaseDiagramContext& context);
 

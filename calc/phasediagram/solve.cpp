@@ -263,7 +263,7 @@ void bookPoint(Io& io, LoopState& s, const Candidate& candidate, const PointResu
   if (!grid.single()) return;
   if (!listEquilibrium(grid, SinglePointEntry{present, b.pseudo.G, modes})) {
     s.endMarks();
-    tooManyEquilibria(io, s.c.windows, chosenNames(setup), grid);
+    tooManyEquilibria(io, s.c.windows, chosenPhaseNames(setup), grid);
   }
 }
 
