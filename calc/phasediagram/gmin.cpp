@@ -63,10 +63,10 @@ bool gridsetup(Io& io, const WindowState& w, int limit, int phases, Minimisation
   grid = MinimisationGrid{};
   const long points = static_cast<long>(w.Tlist.size()) * static_cast<long>(w.Plist.size());
   if (points > limit) {
+    // said, so that a run without a minimisation does not pass for one
     io.putstr(0,
-              std::string(1, kBullet) + " PT grid of " + std::to_string(points) +
-                  " points is more than " + std::to_string(limit) +
-                  ": Gibbs energy minimisation switched off",
+              std::string(1, kBullet) + " PT grid too big (" + std::to_string(points) +
+                  " points, max " + std::to_string(limit) + "): no minimisation",
               1, kToConsoleLog);
     return false;
   }
