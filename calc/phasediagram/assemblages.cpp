@@ -248,11 +248,15 @@ void runassemblages(Io& io, LoopContext& c) {
   std::iota(all.begin(), all.end(), 1);
   const int rank = systemRank(system.run, all);
   // a minimisation looks at every variance from 2 up to the largest asked
-  const int vmax = setup.v;
+  // (it has no isopleths, so the variance before them and after is one)
+  const int vmax = setup.v, vsaved = setup.vsaved;
   const int vmin = setup.dogmin ? std::min(2, vmax) : vmax;
+  auto useVariance = [&](int r) {
+    if (setup.dogmin) setup.v = setup.vsaved = r;
+  };
   std::vector<std::vector<Candidate>> lists;
   for (int r = vmin; r <= vmax; ++r) {
-    setup.v = setup.vsaved = r;
+    useVariance(r);
     lists.push_back(candidates(setup, c.tables, system, rank));
   }
 
@@ -266,7 +270,7 @@ void runassemblages(Io& io, LoopContext& c) {
     drawingFileHead(io, c.label, state.drawing.width, system.componentCount());
   if (io.isOpen(kOfile)) algebraLegend(io, algebraSwitches(c.script));
   for (std::size_t k = 0; k < lists.size(); ++k) {
-    setup.v = setup.vsaved = vmin + static_cast<int>(k);
+    useVariance(vmin + static_cast<int>(k));
     for (const Candidate& candidate : lists[k]) {
       if (setup.infolevel >= 2) debugListing(io, candidate, static_cast<int>(setup.phases.size()));
       if (!candidate.taken) continue;
@@ -274,7 +278,8 @@ void runassemblages(Io& io, LoopContext& c) {
       solve(io, state, candidate);
     }
   }
-  setup.v = setup.vsaved = vmax;
+  setup.v = vmax;
+  setup.vsaved = vsaved;
   if (c.drawnames && state.drawingWanted()) drawingFileTail(io, c.windows);
   if (setup.uncertainties) io.reportRelease("covx", kCovxBytes);
   io.reportRelease("accx", kAccxBytes);
