@@ -239,7 +239,8 @@ TEST(MassBalance, EveryPrintedPointOfTheDemoRuns) {
     std::string name;
     int points;
   };
-  for (const Demo& demo : {Demo{"pseudo", 24}, Demo{"gmin", 54}}) {
+  for (const Demo& demo :
+       {Demo{"pseudo", 24}, Demo{"gmin", 54}, Demo{"range", 8}, Demo{"gpoint", 3}}) {
     std::istringstream log(testing::readWholeFile(std::string(PF_SOURCE_DIR) +
                                                   "/tests/sessions/phaseforge/mode1-" + demo.name +
                                                   "/expected/pf-log.txt"));
