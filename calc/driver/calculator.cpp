@@ -244,9 +244,10 @@ void runPass(Io& io, CalculatorRun& run) {
       return;
     case kCalcPhaseDiagram: {
       passPrologue(io, run);
-      PhaseDiagramContext context{run.script, run.windows,    run.dataset,
-                                  run.phases, run.oxides,     run.phaseDiagram,
-                                  run.prefs.drawnames,        run.files.suffix};
+      PhaseDiagramContext context{run.script,          run.windows,     run.dataset,
+                                  run.phases,          run.oxides,      run.phaseDiagram,
+                                  run.prefs.drawnames, run.files.suffix};
+      context.gridLimit = run.prefs.gridlimit;
       nlesetup(io, context);
       return;
     }
