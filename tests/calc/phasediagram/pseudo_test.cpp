@@ -75,7 +75,7 @@ TEST(Bulk, FluidInExcessIsPutBackOnlyWhenLeftOut) {
   BulkSetupInput in;
   in.components = {"SiO2", "MgO", "H2O"};
   in.fluidExcess = true;
-  for (const std::string& line : {"setbulk 30 70\n", "setbulk 30 50 20\n"}) {
+  for (const std::string line : {"setbulk 30 70\n", "setbulk 30 50 20\n"}) {
     Dialogue d;
     ScriptSettings script = testing::scriptOf(line);
     BulkComposition b = setbulk(d.io, script, demoTables(), in);
@@ -239,8 +239,8 @@ TEST(MassBalance, EveryPrintedPointOfTheDemoRuns) {
     std::string name;
     int points;
   };
-  for (const Demo& demo :
-       {Demo{"pseudo", 24}, Demo{"gmin", 54}, Demo{"range", 8}, Demo{"gpoint", 3}}) {
+  for (const Demo& demo : {Demo{"pseudo", 24}, Demo{"gmin", 54}, Demo{"range", 8},
+                           Demo{"gpoint", 3}, Demo{"project", 24}}) {
     std::istringstream log(testing::readWholeFile(std::string(PF_SOURCE_DIR) +
                                                   "/tests/sessions/phaseforge/mode1-" + demo.name +
                                                   "/expected/pf-log.txt"));
