@@ -243,8 +243,11 @@ void writeBulkPoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Candidat
   o.uncertain = b.uncertain;
   modesRow(io, phases, fluid, b.pseudo, o, mask);
   muBulkLines(io, out.components, componentPotentials(sys), b.bulk.bulk, mask);
-  rockBulkLines(io, phases, fluid, out.components, makecomp(sys, sys.unknownCount()), b.pseudo,
+  const std::vector<Real> composition = makecomp(sys, sys.unknownCount());
+  rockBulkLines(io, phases, fluid, out.components, composition, b.pseudo,
                 a.basis == ModeBasis::element);
+  if (s.c.script.printbulkinfo == kUsePreset)
+    molPercentRows(io, phases, out.components, composition, mask);
 }
 
 // The projected compositions of a point's phases (and of its bulk when
@@ -656,7 +659,8 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
         projected = projectionOf(s, sys, candidate, b);
         projcomp(io, setup.plane, projected, s.resultsMask());
       }
-      if (s.c.script.printxyz == kUsePreset) guessblock(io, out, r);
+      if (s.c.script.printxyz == kUsePreset)
+        guessblock(io, out, r, setup.bulk ? b.pseudo.modes : std::vector<Real>{});
       if (io.isOpen(kOfile)) {
         const AlgebraSwitches algebra = algebraSwitches(s.c.script);
         if (stored.empty()) algebraHeader(io, algebra, sys, w, setup.gibbs, number);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "calc/phasediagram/bulk.h"
+#include "calc/phasediagram/loop.h"
 #include "calc/reactions/finder.h"
 #include "tests/calc/phasediagram/affinity_check.h"
 #include "tests/calc/phasediagram/mode1_fixture.h"
@@ -283,6 +284,69 @@ TEST(MassBalance, EveryPrintedPointOfTheDemoRuns) {
       ++points;
     }
     EXPECT_EQ(points, demo.points) << demo.name;
+  }
+}
+
+// printbulkinfo: each phase of the demo pseudosection as oxide mol%, from
+// the x(Fe) printed for it: ol (Fe,Mg)2SiO4 has FeO 200x/3 %, opx
+// (Fe,Mg)2Si2O6 has 50x %, quartz is all SiO2.
+TEST(MassBalance, OxideMolPercentOfEveryPhase) {
+  Mode1Run run(
+      "which ol opx q\nsetexcess\npseudo yes\nsetbulk yes 51.5 39.2 9.3\nsetvar 2\nsetmodeiso no\n"
+      "setTwindow 600 900\nsetPwindow 2 10\nsetTinterval 150\nsetPinterval 8\n"
+      "printbulkinfo yes\n",
+      "");
+  run.run();
+  std::istringstream results(run.results());
+  std::string line;
+  Real xol = -1, xopx = -1;
+  int rows = 0;
+  while (std::getline(results, line)) {
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string t; words >> t;) w.push_back(t);
+    if (w.size() == 7 && w[0].find('.') != std::string::npos) {
+      xol = std::stold(w[2]);
+      xopx = std::stold(w[3]);
+    }
+    if (w.empty() || w.back() != "==>") continue;
+    ASSERT_EQ(w.size(), 5u) << line;
+    const Real si = std::stold(w[1]), fe = std::stold(w[2]), mg = std::stold(w[3]);
+    EXPECT_NEAR(si + fe + mg, 100, 0.0015L) << line;
+    const Real expectedFe = w[0] == "ol" ? 200 * xol / 3 : w[0] == "opx" ? 50 * xopx : 0;
+    EXPECT_NEAR(fe, expectedFe, 0.004L) << line;
+    ++rows;
+  }
+  EXPECT_GT(rows, 0) << run.results();
+  EXPECT_EQ(rows % 3, 0);
+  // the faults of the conversion
+  Dialogue d;
+  EXPECT_EQ(bombOf([&] { calcwt(d.io, {0, 0, 0}); }).message, "sum of mol% = 0 2");
+  EXPECT_EQ(bombOf([&] { calcwt(d.io, {1, -0.25L, 0.5L}); }).message, "couldn't make mol%");
+  EXPECT_TRUE(holds(d.console(), "residual mol = -0.250000")) << d.console();
+}
+
+// The guess block names the phases of zero mode apart, so that the block
+// pasted into a script says which edge of the field the point lies on.
+TEST(GuessBlock, ZeroModesNamedApart) {
+  AssemblageOutput a;
+  a.phases = {"g", "opx", "q", "ky"};
+  PointResult r;
+  r.values = {8.5L, kCelsius + 628.3L};
+  struct Case {
+    std::vector<Real> modes;
+    std::string at;
+  };
+  const Case cases[] = {
+      {{}, "for: g opx q ky\n"},
+      {{0.31L, 0.52L, 0.17L, 0.0L}, "for: g opx q with ky = 0\n"},
+      {{-1e-16L, 0.6L, 2e-17L, 0.4L}, "for: opx ky with g = 0, q = 0\n"},
+      {{0.2L, 0.3L, 0.2L, 0.3L}, "for: g opx q ky\n"},
+  };
+  for (const Case& c : cases) {
+    Dialogue d;
+    guessblock(d.io, a, r, c.modes);
+    EXPECT_TRUE(holds(d.log(), "% at P = 8.5, T = 628, " + c.at)) << d.log();
   }
 }
 
