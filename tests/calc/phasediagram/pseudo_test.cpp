@@ -260,7 +260,8 @@ TEST(MassBalance, EveryPrintedPointOfTheDemoRuns) {
         bulkNext = false;
         continue;
       }
-      if (first == "bulk") bulkNext = true;
+      // the head of the "bulk" line, not the projected bulk row
+      if (line.rfind("  bulk", 0) == 0) bulkNext = true;
       if (line.rfind("rbi yes", 0) != 0) continue;
       std::string yes;
       words >> yes;
