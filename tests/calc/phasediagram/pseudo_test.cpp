@@ -351,6 +351,61 @@ TEST(GuessBlock, ZeroModesNamedApart) {
   }
 }
 
+// Code 2: the bulk made of phases of given compositions and proportions (per
+// formula unit). ol at x 0.3 is SiO2 1, FeO 0.6, MgO 1.4; opx at x 0.2 is
+// 2, 0.4, 1.6; with q and proportions 1:2:3 the bulk is 4/3, 7/30, 23/30,
+// that is 57.142857, 10 and 32.857143 per 100.
+TEST(Bulk, MadeOfSinglePhaseCompositions) {
+  const std::string script =
+      "which ol opx q\nsetexcess\npseudo yes\nsetvar 3\nsetmodeiso no\n"
+      "setTwindow 600 900\nsetPwindow 2 10\nsetTinterval 300\nsetPinterval 8\n";
+  struct Case {
+    std::string answers;
+    std::string said;   // on the console
+    std::string fault;  // empty: the bulk is made
+  };
+  const Case cases[] = {
+      {"2\nol opz q\nopx\n0.3\n0.2\n1 2 3\n", "opz not recognised - replace with", ""},
+      // a proportion that is negative is asked again
+      {"2\nq opx ol\n0.2\n0.3\n3 -2 1\n3 2 1\n", "must be zero or positive", ""},
+      {"2\nol opz q\nsp\n", "unknown name - ignored", "insufficient phases to specify composition"},
+      {"5\n", "", "should never get here 1"},
+  };
+  for (const Case& c : cases) {
+    Mode1Run run(script, c.answers);
+    if (!c.fault.empty()) {
+      Bombed fault = bombOf([&] { run.run(); });
+      EXPECT_EQ(fault.procedure, "readcomps") << c.answers;
+      EXPECT_EQ(fault.message, c.fault) << c.answers;
+    } else {
+      run.run();
+      EXPECT_TRUE(holds(run.d.log(), "setbulk ask  57.142857 10.000000 32.857143\n"))
+          << c.answers << run.d.log();
+    }
+    EXPECT_TRUE(holds(run.d.console(), c.said)) << c.answers << run.d.console();
+  }
+}
+
+// A bulk of silica alone: olivine and orthopyroxene cannot be made from it.
+// Their assemblages are left out rather than solved at zero mode with a
+// composition that nothing fixes; quartz alone holds the rock.
+TEST(MassBalance, PhasesThatCannotBeMadeFromTheBulkAreLeftOut) {
+  Mode1Run run(
+      "which ol opx q\nsetexcess\npseudo yes\nsetbulk yes 100 0 0\nsetvar 3\nsetmodeiso no\n"
+      "setTwindow 600 900\nsetPwindow 2 10\nsetTinterval 300\nsetPinterval 8\ninfolevel 2\n",
+      "");
+  run.run();
+  EXPECT_TRUE(holds(run.d.console(), "excluded (bad bulk)")) << run.d.console();
+  EXPECT_FALSE(holds(run.results(), "mode")) << run.results();
+  // some iron: opx + q is made, olivine still cannot take the silica
+  Mode1Run some(
+      "which ol opx q\nsetexcess\npseudo yes\nsetbulk yes 99 1 0\nsetvar 3\nsetmodeiso no\n"
+      "setTwindow 600 900\nsetPwindow 2 10\nsetTinterval 300\nsetPinterval 8\n",
+      "");
+  some.run();
+  EXPECT_TRUE(holds(some.results(), "    mode      opx        q\n")) << some.results();
+}
+
 TEST(MassBalance, WiredIntoTheLoopWithTheSetUpsFaults) {
   // a bulk the phases cannot make: the assemblage is left out
   Mode1Run run(
