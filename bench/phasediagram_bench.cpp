@@ -12,6 +12,7 @@
 #include <string>
 
 #include "calc/ax/axfile.h"
+#include "calc/ax/made_endmembers.h"
 #include "calc/phasediagram/pseudo.h"
 #include "calc/phasediagram/setup.h"
 #include "calc/reactions/finder.h"
@@ -116,6 +117,11 @@ const pf::PhaseTables& demoTables() {
     setup.dataset = &ds;
     std::istringstream ax(axText());
     pf::setupphases(io, t, setup, ax, "pf-demoax.txt");
+    // the dataset records of every end-member of the file
+    pf::PhaseSelection all = pf::PhaseSelection::all(t);
+    pf::makep(ds, pf::makename(t, all));
+    pf::readthermo(ds);
+    pf::makeemtd(t, ds, all);
     return t;
   }();
   return tables;
