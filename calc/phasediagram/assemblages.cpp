@@ -293,8 +293,13 @@ void runassemblages(Io& io, LoopContext& c) {
   if (setup.uncertainties) io.reportAllocation("covx", kCovxBytes);
   LoopState state(io, c, system);
   state.drawing.drawnames = c.drawnames;
+  // a minimisation to be drawn as it is shows its winners' fields, not the
+  // assemblages it tried
+  const bool drawWinners = c.drawnames && setup.dogmin;
+  if (drawWinners) state.drawing.width = 2;
   for (const std::vector<Candidate>& list : lists)
-    state.drawing.width = std::max(state.drawing.width, drawingWidth(list, setup.bulk));
+    if (!drawWinners)
+      state.drawing.width = std::max(state.drawing.width, drawingWidth(list, setup.bulk));
   if (c.drawnames && state.drawingWanted())
     drawingFileHead(io, c.label, state.drawing.width, system.componentCount());
   if (io.isOpen(kOfile)) algebraLegend(io, algebraSwitches(c.script));
@@ -309,6 +314,8 @@ void runassemblages(Io& io, LoopContext& c) {
   }
   setup.v = vmax;
   setup.vsaved = vsaved;
+  if (drawWinners && state.drawingWanted())
+    winnerBlocks(io, c.windows, setup.grid, chosenPhaseNames(setup), state.drawing);
   if (c.drawnames && state.drawingWanted()) drawingFileTail(io, c.windows);
   if (setup.uncertainties) io.reportRelease("covx", kCovxBytes);
   io.reportRelease("accx", kAccxBytes);

@@ -98,6 +98,48 @@ void drawingLine(Io& io, const WindowState& w, const PointResult& r, const Drawi
   io.putstr(0, line, 1, kToOfile);
 }
 
+namespace {
+
+std::string winnerText(const GridRecord& r, const std::vector<std::string>& phases) {
+  if (r.count == 0) return "none";
+  std::string text;
+  for (std::size_t j = 0; j < phases.size(); ++j)
+    if (r.winner[j]) text += (text.empty() ? "" : " ") + phases[j];
+  return text;
+}
+
+}  // namespace
+
+void winnerBlocks(Io& io, const WindowState& w, const MinimisationGrid& grid,
+                  const std::vector<std::string>& phases, DrawingState& d) {
+  for (const WinnerBoundary& b : winnerBoundaries(grid, w)) {
+    const GridRecord& one = grid.records[static_cast<std::size_t>(b.first)];
+    const GridRecord& two = grid.records[static_cast<std::size_t>(b.second)];
+    // the phases on the line: those of both fields; a phase in only one of
+    // them is the line's zero-mode phase when it is the only difference
+    std::vector<std::string> both, either, any;
+    for (std::size_t j = 0; j < phases.size(); ++j) {
+      const bool in1 = one.count > 0 && one.winner[j], in2 = two.count > 0 && two.winner[j];
+      if (in1 && in2) both.push_back(phases[j]);
+      if (in1 != in2) either.push_back(phases[j]);
+      if (in1 || in2) any.push_back(phases[j]);
+    }
+    const bool zeroMode = either.size() == 1 && one.count > 0 && two.count > 0;
+    std::string line = drawingName(d, 1, 0) + "  ";
+    for (const std::string& name : zeroMode ? both : any) line += " " + name;
+    if (zeroMode) line += " - " + either.front();
+    io.putstr(0, "", 1, kToOfile);
+    io.putstr(0, "% " + winnerText(one, phases) + " | " + winnerText(two, phases), 1, kToOfile);
+    io.putstr(0, line + "  line", 1, kToOfile);
+    io.putstr(0, "begin  end", 1, kToOfile);
+    for (const auto& [P, T] : {std::pair{b.P1, b.T1}, std::pair{b.P2, b.T2}}) {
+      PointResult r;
+      r.values = {P, T};
+      drawingLine(io, w, r, d);
+    }
+  }
+}
+
 void drawingFileHead(Io& io, const std::string& label, int width, int components) {
   io.putstr(0, label.empty() ? std::string("phaseforge") : label, 1, kToOfile);
   io.putstr(0,

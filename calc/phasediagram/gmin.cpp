@@ -3,6 +3,7 @@
 #include "calc/phasediagram/gmin.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 #include "common/bomb.h"
@@ -135,6 +136,87 @@ void gminfo(Io& io, const WindowState& w, const std::vector<std::string>& phases
   const std::size_t n = grid.list.size();
   if (n >= 1 && static_cast<int>(n) <= kMaxSinglePointEquilibria) ranking(io, phases, grid);
   grid.records.clear();
+}
+
+bool differentWinners(const GridRecord& a, const GridRecord& b) {
+  if ((a.count > 0) != (b.count > 0)) return true;
+  return a.count > 0 && a.winner != b.winner;
+}
+
+namespace {
+
+// The edges of the cells of one axis of the grid: midway between
+// neighbouring values, the window's edge beyond the first and the last (a
+// window of one value widened as the drawing's window is).
+std::vector<Real> cellEdges(const std::vector<Real>& values, Real low, Real high, Real widen,
+                            Real floor) {
+  if (!(high > low)) {
+    low = std::max(low - widen, floor);
+    high += widen;
+  }
+  std::vector<Real> edges;
+  if (values.empty()) return edges;
+  edges.push_back(std::min(low, values.front()));
+  for (std::size_t k = 1; k < values.size(); ++k) edges.push_back((values[k - 1] + values[k]) / 2);
+  edges.push_back(std::max(high, values.back()));
+  return edges;
+}
+
+}  // namespace
+
+std::vector<WinnerBoundary> winnerBoundaries(const MinimisationGrid& grid, const WindowState& w) {
+  std::vector<WinnerBoundary> out;
+  const int nT = grid.nT, nP = grid.nP;
+  if (nT < 1 || nP < 1 || static_cast<int>(grid.records.size()) != nT * nP) return out;
+  auto at = [&](int iP, int iT) { return iP * nT + iT; };
+  auto rec = [&](int k) -> const GridRecord& { return grid.records[static_cast<std::size_t>(k)]; };
+  std::vector<Real> Ps, Ts;
+  for (int iP = 0; iP < nP; ++iP) Ps.push_back(rec(at(iP, 0)).P);
+  for (int iT = 0; iT < nT; ++iT) Ts.push_back(rec(at(0, iT)).T);
+  const std::vector<Real> Pedge = cellEdges(Ps, w.Plow, w.Phigh, 1, 0);
+  const std::vector<Real> Tedge =
+      cellEdges(Ts, w.Tlow, w.Thigh, 50, std::numeric_limits<Real>::lowest());
+  // a run goes on while the same two winners face each other across it
+  auto continues = [&](int a, int b, int previousA, int previousB) {
+    return !differentWinners(rec(a), rec(previousA)) && !differentWinners(rec(b), rec(previousB));
+  };
+  for (int iT = 0; iT + 1 < nT; ++iT) {
+    const Real T = (Ts[static_cast<std::size_t>(iT)] + Ts[static_cast<std::size_t>(iT) + 1]) / 2;
+    bool open = false;
+    for (int iP = 0; iP < nP; ++iP) {
+      const int a = at(iP, iT), b = at(iP, iT + 1);
+      if (!differentWinners(rec(a), rec(b))) {
+        open = false;
+        continue;
+      }
+      const Real top = Pedge[static_cast<std::size_t>(iP) + 1];
+      if (open && continues(a, b, at(iP - 1, iT), at(iP - 1, iT + 1))) {
+        out.back().P2 = top;
+        continue;
+      }
+      out.push_back({Pedge[static_cast<std::size_t>(iP)], T, top, T, a, b});
+      open = true;
+    }
+  }
+  for (int iP = 0; iP + 1 < nP; ++iP) {
+    const Real P = (Ps[static_cast<std::size_t>(iP)] + Ps[static_cast<std::size_t>(iP) + 1]) / 2;
+    bool open = false;
+    for (int iT = 0; iT < nT; ++iT) {
+      const int a = at(iP, iT), b = at(iP + 1, iT);
+      if (!differentWinners(rec(a), rec(b))) {
+        open = false;
+        continue;
+      }
+      const Real right = Tedge[static_cast<std::size_t>(iT) + 1];
+      if (open && continues(a, b, at(iP, iT - 1), at(iP + 1, iT - 1))) {
+        out.back().T2 = right;
+        continue;
+      }
+      out.push_back({P, Tedge[static_cast<std::size_t>(iT)], P, right, a, b});
+      open = true;
+    }
+  }
+  return out;
 }
 
 void tooManyEquilibria(Io& io, const WindowState& w, const std::vector<std::string>& phases,

@@ -61,6 +61,26 @@ bool listEquilibrium(MinimisationGrid& grid, const SinglePointEntry& entry);
 void gminfo(Io& io, const WindowState& w, const std::vector<std::string>& phases,
             MinimisationGrid& grid);
 
+// A boundary between the fields of two winners, for drawing: a straight
+// run of cell edges (midway between neighbouring grid points, out to the
+// window at the ends of the grid) along which the same two records face
+// each other. `first` and `second` are record indices (first below or to the
+// left of the boundary).
+struct WinnerBoundary {
+  Real P1 = 0, T1 = 0, P2 = 0, T2 = 0;  // kbar, K
+  int first = -1;
+  int second = -1;
+};
+
+// True when two records have different winners (a point with none found
+// differs from every point with one).
+bool differentWinners(const GridRecord& a, const GridRecord& b);
+
+// The boundaries of the winners' fields of a grid: the vertical runs (at
+// T midway between neighbouring T) first, column by column, then the
+// horizontal ones, row by row.
+std::vector<WinnerBoundary> winnerBoundaries(const MinimisationGrid& grid, const WindowState& w);
+
 // The stop for a full single-point list: the results so far, then the fatal
 // report.
 [[noreturn]] void tooManyEquilibria(Io& io, const WindowState& w,

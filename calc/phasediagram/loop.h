@@ -144,6 +144,10 @@ std::string drawingName(DrawingState& d, int variance, int assemblage);
 void drawingHeader(Io& io, const AssemblageOutput& a, const std::string& name,
                    const DrawingState& d);
 void drawingLine(Io& io, const WindowState& w, const PointResult& r, const DrawingState& d);
+// A minimisation drawn as it is: the boundaries between the winners'
+// fields as lines (`phases`: the chosen phases, solutions first).
+void winnerBlocks(Io& io, const WindowState& w, const MinimisationGrid& grid,
+                  const std::vector<std::string>& phases, DrawingState& d);
 // With drawnames: the file's head (label, numbers per point, columns) and
 // its tail (window and ticks from the calculation window).
 void drawingFileHead(Io& io, const std::string& label, int width, int components);

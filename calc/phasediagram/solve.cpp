@@ -666,7 +666,7 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
         if (stored.empty()) algebraHeader(io, algebra, sys, w, setup.gibbs, number);
         algebraPoint(io, algebra, r, setup.v, lineStarted, number);
       }
-      if (s.drawingWanted()) {
+      if (s.drawingWanted() && !(s.drawing.drawnames && setup.dogmin)) {
         if (!headerWritten || (s.drawing.drawnames && lineStarted)) {
           drawingHeader(io, out, drawingName(s.drawing, setup.v, number), s.drawing);
           headerWritten = true;
