@@ -436,7 +436,10 @@ int solvePoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set
     if (set.solveT) sys.release(kTQuantity);
     return donle(sys, io).code;
   };
-  const bool canStage = set.solveP || set.solveT;
+  // Holding P and T for a first pass leaves a bulk calculation with more
+  // equations (reactions and mass balance) than unknowns: it is staged only
+  // without a bulk.
+  const bool canStage = (set.solveP || set.solveT) && !s.c.setup.bulk;
   int code = donle(sys, io).code;
   if (code == kConverged) return code;
   if (warm) {

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <map>
 #include <sstream>
 
 #include "calc/phasediagram/bulk.h"
@@ -415,6 +417,90 @@ TEST(MassBalance, WiredIntoTheLoopWithTheSetUpsFaults) {
   run.run();
   EXPECT_TRUE(holds(run.d.console(), "excluded (bad bulk)")) << run.d.console();
   EXPECT_FALSE(holds(run.results(), "mode")) << run.results();
+}
+
+}  // namespace
+}  // namespace pf
+
+namespace pf {
+namespace {
+
+// The accepted rows of a results table of ol, opx and q with a bulk: P, T,
+// x(ol), x(opx) and the three modes.
+std::vector<std::vector<Real>> resultRows(const std::string& results) {
+  std::vector<std::vector<Real>> rows;
+  std::istringstream in(results);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::vector<Real> row;
+    std::string w;
+    bool numbers = true;
+    while (words >> w) {
+      char* end = nullptr;
+      const Real x = std::strtold(w.c_str(), &end);
+      if (end == w.c_str() || *end != '\0') numbers = false;
+      row.push_back(x);
+    }
+    if (numbers && row.size() == 7) rows.push_back(row);
+  }
+  return rows;
+}
+
+// "" when the call returns, else "procedure : message" of its fatal stop.
+std::string faultOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const Bombed& fault) {
+    return fault.procedure + " : " + fault.message;
+  }
+  return "";
+}
+
+// A mode held at zero on a line with a bulk: the system stays square when a
+// point is tried again from other starts, and the line found is where the
+// phase's mode is zero.
+TEST(ZeroModeIsopleth, LineWhereTheModeIsZero) {
+  const std::string common =
+      "which ol opx q\nsetexcess\npseudo yes\nsetbulk yes 51.5 39.2 9.3\nsetvar 2\n"
+      "setPwindow 2 10\nsetTwindow 600 900\nsetTinterval 100\n";
+  // quartz is in every assemblage of this silica-rich bulk: nothing found,
+  // and no fault on the way
+  Mode1Run q(common + "setmodeiso yes q 0 0 0\nzeromodeiso yes q\ncalctatp yes\nsetPinterval 4\n",
+             "");
+  EXPECT_EQ(faultOf([&] { q.run(); }), "");
+  EXPECT_TRUE(resultRows(q.results()).empty()) << q.results();
+  EXPECT_TRUE(holds(q.results(), "<== nothing in range ==>")) << q.results();
+
+  // olivine out: opx takes all of the bulk's FeO and MgO, so it has the
+  // bulk's Fe/(Fe+Mg), and quartz the silica left over
+  std::map<bool, std::vector<std::vector<Real>>> found;
+  for (bool TatP : {true, false}) {
+    Mode1Run ol(common + "setmodeiso yes ol 0 0 0\nzeromodeiso yes ol\ncalctatp " +
+                    (TatP ? "yes\nsetPinterval 1.1\n" : "no\n"),
+                "");
+    EXPECT_EQ(faultOf([&] { ol.run(); }), "");
+    found[TatP] = resultRows(ol.results());
+    ASSERT_GE(found[TatP].size(), 3u) << ol.results();
+    for (const std::vector<Real>& r : found[TatP]) {
+      EXPECT_EQ(r[4], 0);
+      EXPECT_NEAR(r[3], 39.2L / 48.5L, 0.6e-4L);
+      EXPECT_NEAR(r[5], 2 * 48.5L / 100, 0.6e-4L);
+      EXPECT_NEAR(r[6], (51.5L - 48.5L) / 100, 0.6e-4L);
+    }
+  }
+  // the same line both ways: each T found at a P lies between the P found
+  // at the T on either side of it
+  int compared = 0;
+  for (const std::vector<Real>& atP : found[true])
+    for (std::size_t k = 0; k + 1 < found[false].size(); ++k) {
+      const std::vector<Real>& lo = found[false][k];
+      const std::vector<Real>& hi = found[false][k + 1];
+      if (atP[1] < lo[1] || atP[1] > hi[1]) continue;
+      const Real P = lo[0] + (hi[0] - lo[0]) * (atP[1] - lo[1]) / (hi[1] - lo[1]);
+      EXPECT_NEAR(atP[0], P, 0.05L) << atP[1];
+      ++compared;
+    }
+  EXPECT_GE(compared, 2);
 }
 
 }  // namespace
