@@ -2,13 +2,14 @@
 // its checks, then what a calculation does next with the phases it set up
 // (the records of their end-members, a legal and solved state of order) and
 // the activities of every solution at its starting guesses.
+#include "calc/ax/axfile.h"
+
 #include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "calc/ax/activity.h"
-#include "calc/ax/axfile.h"
 #include "calc/ax/made_endmembers.h"
 #include "calc/ax/order.h"
 #include "calc/thermo/dataset.h"
@@ -45,11 +46,13 @@ void activities(pf::Io& io, pf::PhaseTables& tables) {
   pf::ActivityResult result;
   for (pf::SolutionPhase& phase : tables.solutions) {
     if (phase.hasOrder)
-      pf::fuzz::guarded([&] { (void)pf::findlegalq(io, phase, tables.random, 6.5L, 823.0L, order); });
+      pf::fuzz::guarded(
+          [&] { (void)pf::findlegalq(io, phase, tables.random, 6.5L, 823.0L, order); });
     const std::vector<pf::Real> x = phase.guesses();
-    for (auto [p, t] : {std::pair<pf::Real, pf::Real>{0.001L, 298.15L}, {11.0L, 1023.0L}}) {
+    for (std::pair<pf::Real, pf::Real> pt :
+         {std::pair<pf::Real, pf::Real>{0.001L, 298.15L}, {11.0L, 1023.0L}}) {
       pf::fuzz::guarded([&] {
-        pf::calca(phase, x, p, t, pf::kAllDerivatives, order.activity, result);
+        pf::calca(phase, x, pt.first, pt.second, pf::kAllDerivatives, order.activity, result);
         for (int l = 0; l < phase.endMemberCount(); ++l)
           if (!phase.endMembers[static_cast<std::size_t>(l)].dependsOn.empty())
             (void)pf::dependentActivity(&io, phase, l, result, false);

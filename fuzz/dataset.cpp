@@ -1,13 +1,14 @@
 // The dataset reader on any file: the set-up pass, then for the end-members
 // it names the formula-only pass and the full pass, and the Gibbs energy of
 // every record read at a few conditions.
+#include "calc/thermo/dataset.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "calc/thermo/dataset.h"
 #include "calc/thermo/gibbs.h"
 #include "common/files.h"
 #include "common/io.h"
@@ -21,8 +22,7 @@ std::vector<std::string> distinctNames(const pf::Dataset& ds) {
   for (int e = 1; e <= ds.entries && e < static_cast<int>(ds.names.size()); ++e)
     if (std::find(names.begin(), names.end(), ds.names[e]) == names.end())
       names.push_back(ds.names[e]);
-  if (names.size() > static_cast<std::size_t>(pf::kMaxEndMembers))
-    names.resize(pf::kMaxEndMembers);
+  if (names.size() > static_cast<std::size_t>(pf::kMaxEndMembers)) names.resize(pf::kMaxEndMembers);
   return names;
 }
 
@@ -33,8 +33,11 @@ void gibbsOfEvery(const pf::Dataset& ds) {
   pf::Io io(pf::Program::calculator, in, out, files);
   pf::GibbsSettings settings = pf::gibbsSettings(ds);
   for (int i = 1; i <= ds.endMembers; ++i)
-    for (auto [p, t] : {std::pair<pf::Real, pf::Real>{0.001L, 298.15L}, {7.3L, 873.0L}, {41.0L, 1573.0L}})
-      pf::fuzz::guarded([&] { (void)pf::gem(io, ds.em[static_cast<std::size_t>(i)], p, t, settings); });
+    for (std::pair<pf::Real, pf::Real> pt :
+         {std::pair<pf::Real, pf::Real>{0.001L, 298.15L}, {7.3L, 873.0L}, {41.0L, 1573.0L}})
+      pf::fuzz::guarded([&] {
+        (void)pf::gem(io, ds.em[static_cast<std::size_t>(i)], pt.first, pt.second, settings);
+      });
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The drawing program on any drawing file: the reader, the questions of
 // settings left to ask (answered with Return), the line assembly, clipping,
 // areas and the EPS writer.
+#include "plot/plotix.h"
+
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -10,7 +12,6 @@
 #include "common/io.h"
 #include "common/session.h"
 #include "fuzz/support.h"
-#include "plot/plotix.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   pf::MemoryFiles files;

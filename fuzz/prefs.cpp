@@ -1,11 +1,12 @@
 // The preferences reader of both programs on any file.
+#include "common/prefs.h"
+
 #include <cstdint>
 #include <sstream>
 #include <string>
 
 #include "common/files.h"
 #include "common/io.h"
-#include "common/prefs.h"
 #include "fuzz/support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -17,6 +17,10 @@ targets=$*
 if [ -z "$targets" ]; then
   targets=$(cd "$build/fuzz" && ls | sed -n 's/^fuzz_//p')
 fi
+# A short quarantine and no fill of new blocks: a use after free is still
+# caught within the last 16 MB freed, and a whole run gets twice as fast.
+ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16:max_malloc_fill_size=0}
+export ASAN_OPTIONS
 status=0
 for target in $targets; do
   program=$build/fuzz/fuzz_$target
@@ -26,7 +30,7 @@ for target in $targets; do
   if [ -f "$root/fuzz/$target.dict" ]; then dict=-dict=$root/fuzz/$target.dict; fi
   echo "== $target: $seconds s"
   "$program" "$corpus" $dict -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$build/findings/$target-" \
+    -print_final_stats=1 ${FUZZ_FLAGS:-} -artifact_prefix="$build/findings/$target-" \
     >"$scratch/$target.log" 2>&1
   result=$?
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec)|^Done' "$scratch/$target.log"
