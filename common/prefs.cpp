@@ -81,6 +81,10 @@ void applyCalculatorKey(const std::string& key, const Tokens& line, Prefs& prefs
     prefs.makea = switchValue(line);
   } else if (key == "drawnames") {
     prefs.drawnames = switchValue(line);
+  } else if (key == "gridlimit") {
+    int limit;
+    std::string message;
+    if (readInteger(line[2], limit, message) && limit > 0) prefs.gridlimit = limit;
   }
   // axfile, setpagelength and unknown keys are accepted and ignored
 }

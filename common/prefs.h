@@ -27,6 +27,9 @@ struct Prefs {
   bool utf8console = true;  // show the console in UTF-8 when the locale is UTF-8
   // phase diagrams: drawing blocks named and completed for the drawing program
   bool drawnames = false;
+  // Gibbs energy minimisation: the most grid points minimised (more switch
+  // minimisation off for the run)
+  int gridlimit = 400;
 };
 
 Prefs defaultPrefs(Program program);

@@ -35,6 +35,15 @@ std::string celsiusText(Real T) {
 std::string pressureText(Real P) {
   return decimalText(P, decimalsNeeded(P, 3));
 }
+// A right-aligned column that keeps a blank before its text: a small
+// activity (0.0009632) or a long name fills the whole width and would
+// otherwise run into its neighbour.
+void addcolumn(std::string& line, const std::string& text, int width) {
+  if (static_cast<int>(text.size()) >= width)
+    addfield(line, " " + text, width);
+  else
+    addfield(line, text, width);
+}
 
 }  // namespace
 
@@ -52,9 +61,9 @@ void writeActivities(Io& io, const RockTable& table, const std::vector<bool>& ou
     addfield(sd, "sd(a)/a", -8);
     for (std::size_t j = k; j < used.size() && j < k + kPerBlock; ++j) {
       int e = used[j];
-      addfield(names, run.names[e], 9);
-      addfield(a, significant(run.activity[e], 4), 9);
-      addfield(sd, fixed(run.sdActivity[e] / run.activity[e], 4), 9);
+      addcolumn(names, run.names[e], 9);
+      addcolumn(a, significant(run.activity[e], 4), 9);
+      addcolumn(sd, fixed(run.sdActivity[e] / run.activity[e], 4), 9);
     }
     io.putstr(1, names, 1, kToAll);
     io.putstr(0, a, 1, kToAll);
@@ -339,8 +348,8 @@ void heading(Io& io, const std::vector<std::pair<const char*, int>>& columns) {
 void addEndMemberColumns(std::string& row, const EndMemberDiagnostic& d) {
   addfield(row, fixed(d.estar, 2), 7);
   addfield(row, fixed(d.hat, 2), 6);
-  addfield(row, significant(d.aObs, 4), 9);
-  addfield(row, significant(d.aCalc, 4), 9);
+  addcolumn(row, significant(d.aObs, 4), 9);
+  addcolumn(row, significant(d.aCalc, 4), 9);
 }
 
 }  // namespace
@@ -367,8 +376,8 @@ void writeLineDiagnostics(Io& io, const Diagnostics& d, const LineAverage& line,
                {"hat", 6},
                {"a(obs)", 9},
                {"a(calc)", 9},
-               {"x", 10},
-               {"y", 10}});
+               {"x", 9},
+               {"y", 9}});
   for (const EndMemberDiagnostic& row : d.rows) {
     std::string text;
     addfield(text, names[row.em], -8);
@@ -385,8 +394,8 @@ void writeLineDiagnostics(Io& io, const Diagnostics& d, const LineAverage& line,
       addfield(text, fixed(row.fit, 2), 6);
     }
     addEndMemberColumns(text, row);
-    addfield(text, significant(row.x, 3), 10);
-    addfield(text, significant(row.y, 3), 10);
+    addcolumn(text, significant(row.x, 3), 9);
+    addcolumn(text, significant(row.y, 3), 9);
     io.putstr(0, text, 1, kToAll);
   }
   io.putstr(1, avP ? "corresponding average P" : "corresponding average T", 1, kToAll);

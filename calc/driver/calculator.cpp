@@ -197,10 +197,6 @@ void setReactionWindows(Io& io, CalculatorRun& run, const std::string& fluidEndM
 
 namespace {
 
-void facilityNotAvailable(Io& io) {
-  io.putstr(1, "(sorry - facility not currently available", 1, kToAll);
-}
-
 void regressionNotAvailable(Io& io) {
   io.putstr(1, "dataset regression (lsqds) is not available in this version", 1, kToAll);
 }
@@ -248,9 +244,10 @@ void runPass(Io& io, CalculatorRun& run) {
       return;
     case kCalcPhaseDiagram: {
       passPrologue(io, run);
-      PhaseDiagramContext context{run.script, run.windows,    run.dataset,
-                                  run.phases, run.oxides,     run.phaseDiagram,
-                                  run.prefs.drawnames,        run.files.suffix};
+      PhaseDiagramContext context{run.script,          run.windows,     run.dataset,
+                                  run.phases,          run.oxides,      run.phaseDiagram,
+                                  run.prefs.drawnames, run.files.suffix};
+      context.gridLimit = run.prefs.gridlimit;
       nlesetup(io, context);
       return;
     }
@@ -258,8 +255,7 @@ void runPass(Io& io, CalculatorRun& run) {
       tablesPass(io, run);
       return;
     case kCalcAveragePT:
-      passPrologue(io, run);
-      facilityNotAvailable(io);
+      averagePTPass(io, run);
       return;
     case kCalcLists:
       listEndMembers(io, run.oxides, run.prefs.dataset);

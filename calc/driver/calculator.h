@@ -83,6 +83,7 @@ void setReactionWindows(Io& io, CalculatorRun& run, const std::string& fluidEndM
 // Passes of the modes that calculate with the chosen end-members
 // (endmember_passes.cpp): the prologue, the end-member choice, then the mode.
 void tablesPass(Io& io, CalculatorRun& run);
+void averagePTPass(Io& io, CalculatorRun& run);
 void reactionsPass(Io& io, CalculatorRun& run);
 
 // How a run ended: callers that check runs (the fuzz targets) tell an

@@ -1,6 +1,7 @@
-// The passes of tables (mode 0) and reactions (mode 3): each begins with the
-// prologue of every pass and the end-member choice, and hands what the
-// choice settled to its mode's library.
+// The passes of tables (mode 0), average P-T (mode 2) and reactions (mode 3):
+// each begins with the prologue of every pass and the end-member choice, and
+// hands what the choice settled to its mode's library.
+#include "calc/avpt/avpt.h"
 #include "calc/driver/calculator.h"
 #include "calc/endmembers/choice.h"
 #include "calc/endmembers/excess.h"
@@ -39,6 +40,14 @@ void tablesPass(Io& io, CalculatorRun& run) {
   request.calcCode = kCalcTables;
   EndMemberChoice choice = extractem(io, choiceInputs(run), request);
   runTables(io, choice.run, tableSettings(run.dataset), independentReactions);
+}
+
+void averagePTPass(Io& io, CalculatorRun& run) {
+  passPrologue(io, run);
+  RunEndMembers rock = chooseRockEndMembers(io, choiceInputs(run));
+  // without a rock name from the script the results name the run's data file
+  std::string name = rockName(io, run.script, run.files.suffix);
+  avptmode(io, rock, run.windows, run.script, gibbsSettings(run.dataset), name);
 }
 
 void reactionsPass(Io& io, CalculatorRun& run) {

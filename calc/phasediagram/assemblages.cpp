@@ -7,6 +7,7 @@
 #include <numeric>
 
 #include "calc/phasediagram/loop.h"
+#include "calc/phasediagram/pseudo.h"
 #include "calc/phasediagram/solve.h"
 #include "calc/reactions/mode3.h"
 #include "common/bomb.h"
@@ -71,6 +72,29 @@ bool representsEveryComponent(const Assemblage& system, const std::vector<int>& 
   return true;
 }
 
+// Whether the bulk (both ends of a range) can be made from the end-members
+// of the given phases: otherwise the mass balance has no solution.
+bool bulkInReach(const Assemblage& system, const std::vector<int>& phases,
+                 const BulkComposition& bulk) {
+  const int nc = system.componentCount();
+  std::vector<int> members;
+  for (int e = 0; e < system.endMemberCount(); ++e)
+    if (std::find(phases.begin(), phases.end(),
+                  system.endMembers[static_cast<std::size_t>(e)].phase) != phases.end())
+      members.push_back(e);
+  const int n = static_cast<int>(members.size());
+  std::vector<Real> a(static_cast<std::size_t>(nc * n));
+  for (int c = 0; c < nc; ++c)
+    for (int k = 0; k < n; ++k)
+      a[static_cast<std::size_t>(c * n + k)] =
+          system.amount(c, members[static_cast<std::size_t>(k)]);
+  for (int end = 1; end <= bulk.count(); end += std::max(1, bulk.count() - 1)) {
+    const std::vector<Real> b = bulkAt(bulk, end).bulk;
+    if (solveLinear(nc, n, a, b).residual > kMassBalanceResidual) return false;
+  }
+  return true;
+}
+
 // The next combination of k of n in lexical order; false after the last.
 bool nextCombination(std::vector<int>& c, int n) {
   const int k = static_cast<int>(c.size());
@@ -114,8 +138,11 @@ std::vector<Candidate> candidates(const PhaseDiagramSetup& setup, const PhaseTab
     c.rank = systemRank(system.run, members);
     c.rankDeficit = system.componentCount() - c.rank;
     c.nir = static_cast<int>(members.size()) - c.rank;
-    c.nu = 2 + c.nv;
+    // with a bulk composition each phase brings its mode, and each component
+    // of the assemblage its mass balance
+    c.nu = 2 + c.nv + (setup.bulk ? static_cast<int>(withMu.size()) : 0);
     c.nuvleft = c.nu - fixed - c.isopleths;
+    const int equations = c.nir + (setup.bulk ? c.rank : 0);
     bool excessHeld = true;
     for (int k = 0; k < n; ++k)
       if (setup.phases[static_cast<std::size_t>(k)].excess &&
@@ -123,10 +150,12 @@ std::vector<Candidate> candidates(const PhaseDiagramSetup& setup, const PhaseTab
         excessHeld = false;
     if (!excessHeld) {
       c.reason = "(not in ex)";
-    } else if (c.nuvleft != c.nir) {
+    } else if (c.nuvleft != equations) {
       c.reason = "(no calc)";
-    } else if (!representsEveryComponent(system, withMu)) {
+    } else if (!setup.bulk && !representsEveryComponent(system, withMu)) {
       c.reason = "????";
+    } else if (setup.bulk && !bulkInReach(system, withMu, setup.bulkComposition)) {
+      c.reason = "(bad bulk)";
     } else {
       c.taken = true;
     }
@@ -198,17 +227,18 @@ void handToReactions(Io& io, LoopContext& c, const Assemblage& system) {
   reactionsmode(io, reactionEndMembers(c, system), c.windows, c.script, setup.gibbs, choice);
 }
 
-int drawingWidth(const std::vector<Candidate>& list) {
+int drawingWidth(const std::vector<Candidate>& list, bool modes) {
   int width = 2;
   for (const Candidate& c : list)
-    if (c.taken) width = std::max(width, 2 + c.nv);
+    if (c.taken)
+      width = std::max(width, 2 + c.nv + (modes ? static_cast<int>(c.phases.size()) : 0));
   return width;
 }
 
 }  // namespace
 
 void runassemblages(Io& io, LoopContext& c) {
-  const PhaseDiagramSetup& setup = c.setup;
+  PhaseDiagramSetup& setup = c.setup;
   Assemblage system = chosenSystem(setup, c.tables);
   if (!setup.anySolution() && setup.npure > 1 && !setup.bulk) {
     handToReactions(io, c, system);
@@ -217,22 +247,39 @@ void runassemblages(Io& io, LoopContext& c) {
   std::vector<int> all(static_cast<std::size_t>(system.run.count()));
   std::iota(all.begin(), all.end(), 1);
   const int rank = systemRank(system.run, all);
-  std::vector<Candidate> list = candidates(setup, c.tables, system, rank);
+  // a minimisation looks at every variance from 2 up to the largest asked
+  // (it has no isopleths, so the variance before them and after is one)
+  const int vmax = setup.v, vsaved = setup.vsaved;
+  const int vmin = setup.dogmin ? std::min(2, vmax) : vmax;
+  auto useVariance = [&](int r) {
+    if (setup.dogmin) setup.v = setup.vsaved = r;
+  };
+  std::vector<std::vector<Candidate>> lists;
+  for (int r = vmin; r <= vmax; ++r) {
+    useVariance(r);
+    lists.push_back(candidates(setup, c.tables, system, rank));
+  }
 
   io.reportAllocation("accx", kAccxBytes);
   if (setup.uncertainties) io.reportAllocation("covx", kCovxBytes);
   LoopState state(io, c, system);
   state.drawing.drawnames = c.drawnames;
-  state.drawing.width = drawingWidth(list);
+  for (const std::vector<Candidate>& list : lists)
+    state.drawing.width = std::max(state.drawing.width, drawingWidth(list, setup.bulk));
   if (c.drawnames && state.drawingWanted())
     drawingFileHead(io, c.label, state.drawing.width, system.componentCount());
   if (io.isOpen(kOfile)) algebraLegend(io, algebraSwitches(c.script));
-  for (const Candidate& candidate : list) {
-    if (setup.infolevel >= 2) debugListing(io, candidate, static_cast<int>(setup.phases.size()));
-    if (!candidate.taken) continue;
-    if (candidate.nu - candidate.isopleths < 1) bomb("make", "nu < 1");
-    solve(io, state, candidate);
+  for (std::size_t k = 0; k < lists.size(); ++k) {
+    useVariance(vmin + static_cast<int>(k));
+    for (const Candidate& candidate : lists[k]) {
+      if (setup.infolevel >= 2) debugListing(io, candidate, static_cast<int>(setup.phases.size()));
+      if (!candidate.taken) continue;
+      if (candidate.nu - candidate.isopleths < 1) bomb("make", "nu < 1");
+      solve(io, state, candidate);
+    }
   }
+  setup.v = vmax;
+  setup.vsaved = vsaved;
   if (c.drawnames && state.drawingWanted()) drawingFileTail(io, c.windows);
   if (setup.uncertainties) io.reportRelease("covx", kCovxBytes);
   io.reportRelease("accx", kAccxBytes);

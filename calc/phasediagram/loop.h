@@ -115,6 +115,7 @@ struct AssemblageOutput {
   int variance = 0;                 // of the equilibria (after isopleths)
   std::vector<std::string> phases;  // present phases, in order
   std::vector<std::string> variables;
+  std::vector<std::string> modes;  // heads of the mode columns (bulk calculations)
   std::vector<std::string> components;
   std::vector<Range> ranges;  // allowed range of each variable
   std::vector<int> variablePhase;

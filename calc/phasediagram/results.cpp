@@ -48,6 +48,10 @@ std::vector<Column> columnsOf(const WindowState& w, const AssemblageOutput& a,
   for (std::size_t i = 0; i < a.variables.size(); ++i)
     add(a.variables[i], fixed(r.values[2 + i], kCompositionDecimals),
         sdText(2 + i, kCompositionDecimals));
+  const std::size_t firstMode = 2 + a.variables.size();
+  for (std::size_t j = 0; j < a.modes.size() && firstMode + j < r.values.size(); ++j)
+    add(a.modes[j], fixed(r.values[firstMode + j], kCompositionDecimals),
+        sdText(firstMode + j, kCompositionDecimals));
   return columns;
 }
 

@@ -119,7 +119,6 @@ void projectionquestions(Io& io, const ScriptSettings& script, const Assemblage&
               kToConsoleLog);
     setup.project = false;
   }
-  if (setup.bulk) bomb("setbulk", "bulk compositions not available in this version");
   int projcomp = kDontUse;
   if (setup.project && (setup.bulk || !setup.reduce)) {
     projcomp = script.projcomp;
@@ -137,6 +136,29 @@ void gibbsAtCentre(Io& io, const Assemblage& system, const WindowState& w,
     gem(io, system.run.em[static_cast<std::size_t>(e)], w.Pmid, w.Tmid, gibbs);
 }
 
+BulkSetupInput bulkInput(const Assemblage& system, const PhaseDiagramSetup& setup,
+                         const ScriptSettings& script) {
+  BulkSetupInput in;
+  for (int c = 0; c < system.componentCount(); ++c)
+    in.components.push_back(system.componentName(c));
+  for (const AssemblagePhase& p : system.phases) {
+    if (p.kind == PhaseKind::mu) continue;
+    in.phases.push_back(p.name);
+    in.refs.push_back(PhaseRef{p.kind == PhaseKind::solution, p.index});
+    std::vector<std::vector<Real>> members;
+    for (int l = 0; l < p.endMemberCount; ++l) {
+      std::vector<Real> amounts;
+      for (int c = 0; c < system.componentCount(); ++c)
+        amounts.push_back(system.amount(c, p.firstEndMember + l));
+      members.push_back(std::move(amounts));
+    }
+    in.endMemberAmounts.push_back(std::move(members));
+  }
+  for (const ChosenPhase& p : setup.phases) in.fluidExcess = in.fluidExcess || p.fluidExcess;
+  in.exbuff = script.exbuff == kUsePreset;
+  return in;
+}
+
 AssemblageSpec systemSpec(const PhaseDiagramSetup& setup) {
   AssemblageSpec spec;
   for (const ChosenPhase& p : setup.phases)
@@ -145,6 +167,12 @@ AssemblageSpec systemSpec(const PhaseDiagramSetup& setup) {
 }
 
 }  // namespace
+
+std::vector<std::string> chosenPhaseNames(const PhaseDiagramSetup& setup) {
+  std::vector<std::string> names;
+  for (const ChosenPhase& p : setup.phases) names.push_back(p.name);
+  return names;
+}
 
 void solveroptions(Io& io, const ScriptSettings& script, PhaseDiagramSetup& setup) {
   int method = script.oldmethod;
@@ -290,10 +318,22 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
   settercheck(script, setup, context.oxides);
 
   projectionquestions(io, script, system, setup);
+  if (setup.bulk) {
+    setup.bulkComposition = setbulk(io, script, tables, bulkInput(system, setup, script));
+  } else {
+    setup.bulkComposition = BulkComposition{};
+  }
+  setup.c8 = script.c8 == kUsePreset;
+  setup.calcprops = script.calcprops == kUsePreset;
+  setup.gridLimit = context.gridLimit;
+  if (setup.dogmin &&
+      !gridsetup(io, w, setup.gridLimit, static_cast<int>(setup.phases.size()), setup.grid))
+    setup.dogmin = false;
   gibbsAtCentre(io, system, w, setup.gibbs);
 
   LoopContext loop{script, w, tables, setup, context.drawnames, context.label, &context.dataset};
   runassemblages(io, loop);
+  if (setup.dogmin) gminfo(io, w, chosenPhaseNames(setup), setup.grid);
 }
 
 }  // namespace pf

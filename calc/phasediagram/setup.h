@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "calc/ax/phases.h"
+#include "calc/phasediagram/bulk.h"
+#include "calc/phasediagram/gmin.h"
 #include "calc/settings/oxides.h"
 #include "calc/settings/script.h"
 #include "calc/settings/windows.h"
@@ -101,10 +103,17 @@ struct PhaseDiagramSetup {
   std::vector<SetQuantity> activities;
   std::vector<SetQuantity> mus;
 
-  // projection; the plane and the bulk composition come with the
-  // pseudosection work, which extends this struct
+  // projection
   bool project = false;
   bool projcomp = false;
+
+  // the bulk composition (when `bulk`), and the grid of a minimisation
+  // (when `dogmin`); gridLimit is the largest grid minimised
+  BulkComposition bulkComposition;
+  MinimisationGrid grid;
+  int gridLimit = kDefaultGridLimit;
+  bool c8 = false;         // points accepted whatever their modes
+  bool calcprops = false;  // no extra column in the modes row
 
   GibbsSettings gibbs;
 
@@ -185,7 +194,11 @@ struct PhaseDiagramContext {
   PhaseDiagramMemory& memory;
   bool drawnames = false;  // the preference: drawing blocks ready for the drawing program
   std::string label;       // names the drawing (the run's suffix)
+  int gridLimit = kDefaultGridLimit;  // the preference: largest minimisation grid
 };
+
+// Names of the chosen phases, solutions first.
+std::vector<std::string> chosenPhaseNames(const PhaseDiagramSetup& setup);
 
 void nlesetup(Io& io, PhaseDiagramContext& context);
 

@@ -6,6 +6,7 @@
 
 #include "calc/ax/activity.h"
 #include "calc/ax/order.h"
+#include "calc/phasediagram/pseudo.h"
 #include "calc/reactions/reaction_line.h"
 #include "common/bomb.h"
 #include "common/numbers.h"
@@ -135,8 +136,9 @@ Settings settingsOf(const LoopState& s, const Candidate& candidate, const Equili
   for (const IsoplethSetting& iso : setup.isopleths) {
     auto it = std::find(candidate.phases.begin(), candidate.phases.end(), iso.phase);
     int q = -1;
-    if (it != candidate.phases.end() && !iso.mode)
-      q = sys.variableQuantity(static_cast<int>(it - candidate.phases.begin()), iso.variable);
+    const int j = static_cast<int>(it - candidate.phases.begin());
+    if (it != candidate.phases.end())
+      q = iso.mode ? sys.modeQuantity(j) : sys.variableQuantity(j, iso.variable);
     out.isoplethQuantity.push_back(q);
   }
   for (const SetQuantity& q : setup.activities) {
@@ -193,7 +195,76 @@ AssemblageOutput outputOf(const LoopState& s, EquilibriumSystem& sys, int number
     }
   }
   for (const SetQuantity& q : setup.mus) out.rowHeads.push_back("mu(" + q.name + ")");
+  for (int j = 0; j < a.phaseCount(); ++j) {
+    const int q = sys.modeQuantity(j);
+    if (q >= 0) out.modes.push_back(list[static_cast<std::size_t>(q)].name);
+  }
   return out;
+}
+
+// The solver's modes are a point's first test: outside [0, 1] (beyond the
+// zero-mode rounding) the assemblage is not stable for the bulk.
+bool modesInRange(const EquilibriumSystem& sys) {
+  for (int j = 0; j < sys.assemblage().phaseCount(); ++j) {
+    const int q = sys.modeQuantity(j);
+    if (q < 0) continue;
+    const Real m = sys.value(q);
+    if (!(m >= kNegativeMode && m <= 1 - kNegativeMode)) return false;
+  }
+  return true;
+}
+
+// What a bulk calculation writes after the results table of a point.
+struct BulkPoint {
+  PseudoResult pseudo;
+  BulkAtIncrement bulk;
+  bool uncertain = false;  // a proportion outside [0, 1] let through by c8
+};
+
+void writeBulkPoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Candidate& candidate,
+                    const AssemblageOutput& out, const PointResult& r, const BulkPoint& b) {
+  const PhaseDiagramSetup& setup = s.c.setup;
+  const unsigned mask = s.resultsMask();
+  const Assemblage& a = sys.assemblage();
+  std::vector<bool> fluid;
+  std::vector<std::string> phases;
+  for (int j = 0; j < a.phaseCount(); ++j) {
+    phases.push_back(a.phases[static_cast<std::size_t>(j)].name);
+    const int k = j < static_cast<int>(candidate.phases.size())
+                      ? candidate.phases[static_cast<std::size_t>(j)]
+                      : -1;
+    fluid.push_back(k >= 0 && setup.phases[static_cast<std::size_t>(k)].fluidExcess);
+  }
+  if (setup.bulkComposition.range())
+    io.putstr(0, "  prop  " + decimalText(b.bulk.proportion, 4), 1, mask);
+  ModesRowOptions o;
+  if (!setup.calcprops && setup.calcg) o.extraHead = "G";
+  o.uncertain = b.uncertain;
+  modesRow(io, phases, fluid, b.pseudo, o, mask);
+  muBulkLines(io, out.components, componentPotentials(sys), b.bulk.bulk, mask);
+  rockBulkLines(io, phases, fluid, out.components, makecomp(sys, sys.unknownCount()), b.pseudo,
+                a.basis == ModeBasis::element);
+}
+
+// A minimisation's bookkeeping of an accepted point.
+void bookPoint(Io& io, LoopState& s, const Candidate& candidate, const PointResult& r,
+               const BulkPoint& b) {
+  PhaseDiagramSetup& setup = s.c.setup;
+  MinimisationGrid& grid = setup.grid;
+  const int k = grid.find(r.values[kPQuantity], r.values[kTQuantity]);
+  if (k < 0) return;
+  std::vector<bool> present(setup.phases.size(), false);
+  std::vector<Real> modes(setup.phases.size(), 0);
+  for (std::size_t j = 0; j < candidate.phases.size(); ++j) {
+    present[static_cast<std::size_t>(candidate.phases[j])] = true;
+    modes[static_cast<std::size_t>(candidate.phases[j])] = b.pseudo.modes[j];
+  }
+  gridbook(grid.records[static_cast<std::size_t>(k)], b.pseudo.G, present);
+  if (!grid.single()) return;
+  if (!listEquilibrium(grid, SinglePointEntry{present, b.pseudo.G, modes})) {
+    s.endMarks();
+    tooManyEquilibria(io, s.c.windows, chosenPhaseNames(setup), grid);
+  }
 }
 
 // The values shown for the set activities and mu of a point.
@@ -280,7 +351,7 @@ void setx(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set, con
     sys.hold(q, p.isopleth[i]);
   }
   for (std::size_t i = 0; i < setup.isopleths.size(); ++i) {
-    if (set.isoplethQuantity[i] < 0) continue;
+    if (set.isoplethQuantity[i] < 0 || setup.isopleths[i].mode) continue;
     const IsoplethSetting& iso = setup.isopleths[i];
     for (int j = 0; j < sys.assemblage().phaseCount(); ++j)
       if (sys.variableQuantity(j, iso.variable) == set.isoplethQuantity[i])
@@ -363,17 +434,27 @@ int solvePoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set
   return code;
 }
 
+// The phases of the assemblage in excess as the fluid.
+std::vector<bool> fluidPhases(const LoopState& s, const Candidate& candidate,
+                              const EquilibriumSystem& sys) {
+  std::vector<bool> fluid(static_cast<std::size_t>(sys.assemblage().phaseCount()), false);
+  for (std::size_t j = 0; j < candidate.phases.size(); ++j)
+    fluid[j] = s.c.setup.phases[static_cast<std::size_t>(candidate.phases[j])].fluidExcess;
+  return fluid;
+}
+
 bool knownToSimplecalc(int fluidtype) {
   return fluidtype >= kFluidSeveral && fluidtype <= kFluidAqueousMixed &&
          fluidtype != kFluidSeparate;
 }
 
-PointResult extract(EquilibriumSystem& sys, const Candidate& candidate, int code) {
+PointResult extract(EquilibriumSystem& sys, const Candidate& candidate, int code, bool modes) {
   PointResult r;
   r.code = code;
   r.solved = code == kConverged;
   const std::vector<Quantity>& list = sys.quantities();
-  if (static_cast<int>(list.size()) != 2 + candidate.nv) bomb("extract", "dimensions do not match");
+  const int expected = 2 + candidate.nv + (modes ? sys.assemblage().phaseCount() : 0);
+  if (static_cast<int>(list.size()) != expected) bomb("extract", "dimensions do not match");
   for (const Quantity& q : list) r.values.push_back(q.value);
   return r;
 }
@@ -462,7 +543,8 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
   finder.excludedEndMembers = excludedEndMembers(a);
   finder.progress = setup.infolevel >= 2;
   ReactionSet set = findreactions(io, a.run, finder);
-  if (set.reactions.empty()) {
+  // with a bulk composition the mass balance alone can settle an assemblage
+  if (set.reactions.empty() && !(setup.bulk && candidate.nir == 0)) {
     io.putstr(0, "  cannot calculate this equilibrium (no reactions)", 1, s.resultsMask());
     return {};
   }
@@ -483,62 +565,92 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
   request.solveP = setup.v == 0 || (setup.v == 1 && w.calcvariable == kVarP);
   request.solveT = setup.v == 0 || (setup.v == 1 && w.calcvariable == kVarT);
   request.ranges = rangesOf(w, request.ranges);
+  request.modes = setup.bulk;
   sys.makecrossrefs(request);
   const Settings point = settingsOf(s, candidate, sys);
   const AssemblageOutput out = outputOf(s, sys, number);
+
+  const BulkComposition& bulk = setup.bulkComposition;
+  Projection projection;
+  if (setup.bulk) projection = projectionFor(sys.assemblage());
+  if (setup.dogmin && static_cast<int>(s.points.size()) > setup.gridLimit)
+    bomb("solve", "PT grid in dogmin too big");
 
   std::vector<PointResult> stored;
   int converged = 0;
   bool headerWritten = false;
   bool lineStarted = true;  // the next accepted point starts a line of the diagram
   bool warm = false;
-  const bool simple = setup.v == 1 && sys.unknownCount() == 1 && sys.reactionCount() == 1;
+  const bool simple =
+      setup.v == 1 && sys.unknownCount() == 1 && sys.reactionCount() == 1 && !setup.bulk;
+  const int increments = setup.bulk ? bulk.count() : 1;
   for (const PointSpec& p : s.points) {
-    ++s.pointsTried;
     if (p.newLine) {
       lineStarted = true;
       warm = false;
     }
-    setx(io, s, sys, point, p, !warm);
-    int code = kConverged;
-    if (sys.unknownCount() == 0 && setup.v == 2) {
-      code = sys.evaluateAtValues(false) == Evaluation::ok ? kConverged : kCouldNotStart;
-    } else if (simple) {
-      int q = w.calcvariable == kVarT ? kTQuantity : kPQuantity;
-      Real root = simplecalc(sys, w, setup.fluidtype);
-      code = inrange(w, q == kTQuantity ? kRangeT : kRangeP, root) ? kConverged : kNoInterval;
-    } else {
-      code = solvePoint(io, s, sys, point, p, warm);
-    }
-    PointResult r = extract(sys, candidate, code);
-    r.row = shownRow(s, p);
-    if (r.solved) ++converged;
-    r.accepted = r.solved && insideWindow(w, point, r);
-    warm = r.solved;
-    if (!r.accepted) {
-      s.mark(markOf(w, point, r));
-      continue;
-    }
-    ++s.pointsAccepted;
-    s.endMarks();
-    if (setup.uncertainties && s.c.dataset != nullptr)
-      r.sd = pointUncertainties(sys, *s.c.dataset, s.c.tables);
-    printresults(io, w, out, r, lineStarted, s.resultsMask());
-    if (s.c.script.printxyz == kUsePreset) guessblock(io, out, r);
-    if (io.isOpen(kOfile)) {
-      const AlgebraSwitches algebra = algebraSwitches(s.c.script);
-      if (stored.empty()) algebraHeader(io, algebra, sys, w, setup.gibbs, number);
-      algebraPoint(io, algebra, r, setup.v, lineStarted, number);
-    }
-    if (s.drawingWanted()) {
-      if (!headerWritten || (s.drawing.drawnames && lineStarted)) {
-        drawingHeader(io, out, drawingName(s.drawing, setup.v, number), s.drawing);
-        headerWritten = true;
+    for (int increment = 1; increment <= increments; ++increment) {
+      ++s.pointsTried;
+      BulkPoint b;
+      if (setup.bulk) {
+        b.bulk = bulkAt(bulk, increment);
+        sys.setBulk(b.bulk.bulk, projection);
       }
-      drawingLine(io, w, r, s.drawing);
+      setx(io, s, sys, point, p, !warm);
+      int code = kConverged;
+      if (sys.unknownCount() == 0 && setup.v == 2) {
+        code = sys.evaluateAtValues(false) == Evaluation::ok ? kConverged : kCouldNotStart;
+      } else if (simple) {
+        int q = w.calcvariable == kVarT ? kTQuantity : kPQuantity;
+        Real root = simplecalc(sys, w, setup.fluidtype);
+        code = inrange(w, q == kTQuantity ? kRangeT : kRangeP, root) ? kConverged : kNoInterval;
+      } else {
+        code = solvePoint(io, s, sys, point, p, warm);
+      }
+      PointResult r = extract(sys, candidate, code, setup.bulk);
+      r.row = shownRow(s, p);
+      if (r.solved) ++converged;
+      r.accepted = r.solved && insideWindow(w, point, r);
+      warm = r.solved;
+      if (r.accepted && setup.bulk) {
+        const bool inRange = modesInRange(sys);
+        b.pseudo = makepseudo(sys, b.bulk.bulk, sys.unknownCount(), fluidPhases(s, candidate, sys));
+        b.uncertain = !inRange;
+        r.accepted = setup.c8 || (inRange && b.pseudo.consistent);
+      }
+      if (!r.accepted) {
+        s.mark(r.solved && setup.bulk && insideWindow(w, point, r) ? std::string("m")
+                                                                   : markOf(w, point, r));
+        continue;
+      }
+      ++s.pointsAccepted;
+      s.endMarks();
+      if (setup.uncertainties && s.c.dataset != nullptr)
+        r.sd = pointUncertainties(sys, *s.c.dataset, s.c.tables);
+      printresults(io, w, out, r, lineStarted, s.resultsMask());
+      if (setup.bulk) writeBulkPoint(io, s, sys, candidate, out, r, b);
+      if (s.c.script.printxyz == kUsePreset) guessblock(io, out, r);
+      if (io.isOpen(kOfile)) {
+        const AlgebraSwitches algebra = algebraSwitches(s.c.script);
+        if (stored.empty()) algebraHeader(io, algebra, sys, w, setup.gibbs, number);
+        algebraPoint(io, algebra, r, setup.v, lineStarted, number);
+      }
+      if (s.drawingWanted()) {
+        if (!headerWritten || (s.drawing.drawnames && lineStarted)) {
+          drawingHeader(io, out, drawingName(s.drawing, setup.v, number), s.drawing);
+          headerWritten = true;
+        }
+        drawingLine(io, w, r, s.drawing);
+        // the modes for algebra programs; a drawing file that is to be drawn
+        // as it is holds only its data lines
+        if (setup.bulk && !s.drawing.drawnames)
+          modesBlock(io, r.values[kPQuantity], r.values[kTQuantity] - kCelsius, out.phases,
+                     b.pseudo);
+      }
+      if (setup.dogmin) bookPoint(io, s, candidate, r, b);
+      lineStarted = false;
+      if (static_cast<int>(stored.size()) < kMaxStoredPoints) stored.push_back(std::move(r));
     }
-    lineStarted = false;
-    if (static_cast<int>(stored.size()) < kMaxStoredPoints) stored.push_back(std::move(r));
   }
   s.endMarks();
   if (stored.empty())

@@ -277,13 +277,6 @@ TEST(Loop, FaultsInTheSetUpStopTheRun) {
   Bombed negative = bombOf([&] { crowded.run(); });
   EXPECT_EQ(negative.procedure, "nlesetup");
   EXPECT_EQ(negative.message, "negative variance - something wrong");
-  // a bulk composition is not calculated yet: said, not ignored
-  Mode1Run bulk(
-      "which ol opx q\nsetexcess\npseudo\nsetvar 2\nsetiso x(ol) 0.9 0.95 0\ncalctatp no\n"
-      "setTwindow 550 600\nsetPwindow 1.5 9\nsetTinterval 25\n",
-      "n\n");
-  Bombed fault = bombOf([&] { bulk.run(); });
-  EXPECT_EQ(fault.procedure, "setbulk");
 }
 
 TEST(Results, RowsTooWideForThePageAreFolded) {

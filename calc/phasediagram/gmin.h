@@ -1,0 +1,69 @@
+// Gibbs energy minimisation over a P-T grid: for a bulk composition every
+// candidate assemblage is calculated at every grid point, and each point
+// keeps the assemblage of lowest Gibbs energy and its margin over the next
+// (`del`). With a single grid point every accepted assemblage is listed and
+// ranked. `gminfo` writes the closing table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "calc/settings/windows.h"
+#include "common/io.h"
+#include "common/real.h"
+
+namespace pf {
+
+inline constexpr int kDefaultGridLimit = 400;  // grid points of a minimisation
+inline constexpr long kGminBytes = 108800;     // the grid table, for the heap monitor
+inline constexpr int kMaxSinglePointEquilibria = 300;
+inline constexpr Real kNoMargin = 100;        // del before a second assemblage is found
+inline constexpr Real kRankingSpread = 0.1L;  // kJ above the lowest G still ranked
+
+struct GridRecord {
+  Real P = 0;  // kbar
+  Real T = 0;  // K
+  Real G = 0;  // of the winner, 0 while none
+  Real del = kNoMargin;
+  std::vector<bool> winner;  // per chosen phase
+  int count = 0;             // assemblages accepted here
+};
+
+struct SinglePointEntry {
+  std::vector<bool> present;  // per chosen phase
+  Real G = 0;
+  std::vector<Real> modes;  // per chosen phase (0 when absent)
+};
+
+struct MinimisationGrid {
+  std::vector<GridRecord> records;  // P-major: every T of the first P, then the next P
+  std::vector<SinglePointEntry> list;
+  int nT = 0;
+  int nP = 0;
+  bool single() const { return records.size() == 1; }
+  // the record of a point of the P and T lists, or -1
+  int find(Real P, Real T) const;
+};
+
+// The grid of the window's P and T lists. False (with a notice line) when it
+// has more points than `limit`: minimisation is then off for the run.
+bool gridsetup(Io& io, const WindowState& w, int limit, int phases, MinimisationGrid& grid);
+
+// An accepted assemblage at a grid point, with its G for the bulk.
+void gridbook(GridRecord& record, Real G, const std::vector<bool>& present);
+
+// Appends to the single-point list; false when the list is full (the
+// calculation must stop, its results so far written).
+bool listEquilibrium(MinimisationGrid& grid, const SinglePointEntry& entry);
+
+// The closing table, the release of the grid table, and the ranking of a
+// single-point list. `phases`: names of the chosen phases, solutions first.
+void gminfo(Io& io, const WindowState& w, const std::vector<std::string>& phases,
+            MinimisationGrid& grid);
+
+// The stop for a full single-point list: the results so far, then the fatal
+// report.
+[[noreturn]] void tooManyEquilibria(Io& io, const WindowState& w,
+                                    const std::vector<std::string>& phases, MinimisationGrid& grid);
+
+}  // namespace pf

@@ -1,0 +1,301 @@
+// Calculations for a bulk composition: the bulk from the script and the
+// questions, increments across a range, the mass balance (against the
+// physics: bulk = sum of amount x composition, G of the rock = sum of bulk
+// x chemical potential), and over the whole output of the demo runs.
+#include "calc/phasediagram/pseudo.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "calc/phasediagram/bulk.h"
+#include "calc/reactions/finder.h"
+#include "tests/calc/phasediagram/affinity_check.h"
+#include "tests/calc/phasediagram/mode1_fixture.h"
+
+namespace pf {
+namespace {
+
+using testing::bombOf;
+using testing::Dialogue;
+using testing::holds;
+using testing::Mode1Run;
+
+const PhaseTables& demoTables() {
+  return testing::demoAx().tables;
+}
+
+BulkSetupInput threeComponents(bool fluidExcess = false) {
+  BulkSetupInput in;
+  in.components = {"SiO2", "FeO", "MgO"};
+  in.fluidExcess = fluidExcess;
+  return in;
+}
+
+TEST(Bulk, AskedCompositionsAreScaledAndBadAnswersReAsked) {
+  struct Case {
+    std::string answers;
+    std::vector<Real> first;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"0\n1 2 3\n", {100.0L / 6, 200.0L / 6, 50}, ""},
+      // a negative amount and a zero total are asked again
+      {"0\n1 -2 3\n0 0 0\n5 0 0.25\n", {500 / 5.25L, 0, 25 / 5.25L}, "must be zero or positive"},
+  };
+  for (const Case& c : cases) {
+    Dialogue d(c.answers);
+    ScriptSettings script;
+    BulkComposition b = setbulk(d.io, script, demoTables(), threeComponents());
+    ASSERT_EQ(b.first.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k) EXPECT_NEAR(b.first[k], c.first[k], 1e-15L) << c.answers;
+    EXPECT_FALSE(b.range());
+    EXPECT_TRUE(holds(d.console(), c.said)) << d.console();
+    // the log holds the script line that gives the same bulk again
+    EXPECT_TRUE(holds(d.log(), "setbulk ask ")) << d.log();
+  }
+  // the stored values as the display shows them
+  Dialogue d("0\n1 2 3\n");
+  ScriptSettings script;
+  setbulk(d.io, script, demoTables(), threeComponents());
+  EXPECT_TRUE(holds(d.console(), "    16.67    33.33    50.00\n")) << d.console();
+}
+
+TEST(Bulk, FluidInExcessIsPutBackOnlyWhenLeftOut) {
+  // nine values for ten components: H2O at 120 per 100 before scaling
+  std::vector<Real> nine(9, 100.0L / 9);
+  std::vector<Real> ten = withFluid(nine, 4);
+  ASSERT_EQ(ten.size(), 10u);
+  EXPECT_NEAR(ten[4], 12000.0L / 220, 1e-15L);
+  EXPECT_EQ(decimalText(ten[4], 2), "54.55");
+  EXPECT_NEAR(ten[0] + ten[4] + 8 * ten[1], 100, 1e-14L);
+  EXPECT_EQ(bombOf([] { withFluid({1, 2}, -1); }).message, "mess in auto-add H2O and CO2");
+  // from the script: given without H2O it is put back, given with it it is not
+  BulkSetupInput in;
+  in.components = {"SiO2", "MgO", "H2O"};
+  in.fluidExcess = true;
+  for (const std::string& line : {"setbulk 30 70\n", "setbulk 30 50 20\n"}) {
+    Dialogue d;
+    ScriptSettings script = testing::scriptOf(line);
+    BulkComposition b = setbulk(d.io, script, demoTables(), in);
+    ASSERT_EQ(b.first.size(), 3u) << line;
+    EXPECT_NEAR(b.first[2], line.size() > 15 ? 20 : 12000.0L / 220, 1e-14L) << line;
+    EXPECT_EQ(b.fluid, line.size() > 15 ? -1 : 2) << line;
+  }
+}
+
+TEST(Bulk, RangesAndIncrements) {
+  // the sub-range 0.25 to 0.75 in 2 increments calculates its two ends, and
+  // the proportion shown is that of the bulk in use
+  Dialogue d("yes\n0.25 0.75\n101\n0\n2\n");
+  ScriptSettings script = testing::scriptOf("setbulk 10 50 40\nsetbulk 50 10 40\nsplitbulk ask\n");
+  BulkComposition b = setbulk(d.io, script, demoTables(), threeComponents());
+  EXPECT_TRUE(holds(d.console(), "max no = 100 - try again")) << d.console();
+  EXPECT_TRUE(holds(d.console(), "must be greater than 0 - try again")) << d.console();
+  ASSERT_EQ(b.count(), 2);
+  BulkAtIncrement one = bulkAt(b, 1), two = bulkAt(b, 2);
+  EXPECT_NEAR(one.proportion, 0.25L, 1e-18L);
+  EXPECT_NEAR(two.proportion, 0.75L, 1e-18L);
+  // SiO2 runs from 10 to 50 across the whole range
+  EXPECT_NEAR(one.bulk[0], 0.20L, 1e-17L);
+  EXPECT_NEAR(two.bulk[0], 0.40L, 1e-17L);
+  EXPECT_TRUE(holds(d.console(), "(2 increments across 0.25 to 0.75 of original range)"))
+      << d.console();
+
+  // proportions outside 0 to 1 stop the run
+  Dialogue bad("yes\n0.25 1.5\n");
+  Bombed fault = bombOf([&] { setbulk(bad.io, script, demoTables(), threeComponents()); });
+  EXPECT_EQ(fault.procedure, "readcomps");
+  EXPECT_EQ(fault.message, "entered bulk composition range is not 0<->1");
+  // one bulk within the range
+  Dialogue single("0.4\n");
+  script.onebulk = kUsePreset;
+  BulkComposition s = setbulk(single.io, script, demoTables(), threeComponents());
+  EXPECT_FALSE(s.range());
+  EXPECT_NEAR(bulkAt(s, 1).bulk[0], 0.26L, 1e-17L);
+  EXPECT_NEAR(bulkAt(s, 1).proportion, 0.4L, 1e-18L);
+}
+
+TEST(Bulk, RockBulkLinesAndTheirFaults) {
+  struct Case {
+    std::string script;
+    std::string fault;  // empty: accepted
+    std::vector<Real> bulk;
+  };
+  const Case cases[] = {
+      {"rbi yes 2 1 1\n", "", {50, 25, 25}},
+      // modes, then one composition per phase, as the log writes them
+      {"rbi yes 0.25 0.75\nrbi 0.5 0.5 0\nrbi 0.5 0 0.5\n", "", {50, 12.5, 37.5}},
+      {"rbi yes 2 1\n", "rbi has too few oxides", {}},
+      {"rbi yes 2 1 1 1\n", "rbi has too many oxides", {}},
+      {"rbi yes 0 0 0\n", "comp sum not positive", {}},
+      {"rbi yes 1 -2 0\n", "comp sum not positive", {}},
+  };
+  for (const Case& c : cases) {
+    Dialogue d;
+    ScriptSettings script = testing::scriptOf(c.script);
+    if (!c.fault.empty()) {
+      Bombed fault = bombOf([&] { setbulk(d.io, script, demoTables(), threeComponents()); });
+      EXPECT_EQ(fault.procedure, "readcomps") << c.script;
+      EXPECT_EQ(fault.message, c.fault) << c.script;
+      continue;
+    }
+    BulkComposition b = setbulk(d.io, script, demoTables(), threeComponents());
+    for (std::size_t k = 0; k < 3; ++k) EXPECT_NEAR(b.first[k], c.bulk[k], 1e-15L) << c.script;
+    EXPECT_TRUE(b.fromScript);
+  }
+}
+
+TEST(MassBalance, ExactForSquareSystemsAndJudgedForOverDeterminedOnes) {
+  // square: exact to rounding
+  LinearSolution s = solveLinear(3, 3, {2, 1, 0, 1, 3, 1, 0, 1, 4}, {3.1L, 7.3L, 9.7L});
+  EXPECT_EQ(s.rank, 3);
+  EXPECT_LT(s.residual, 1e-17L);
+  // over-determined and consistent: the extra rows are met
+  LinearSolution o = solveLinear(3, 2, {1, 0, 0, 1, 1, 1}, {0.3L, 0.45L, 0.75L});
+  EXPECT_NEAR(o.x[0], 0.3L, 1e-18L);
+  EXPECT_NEAR(o.x[1], 0.45L, 1e-18L);
+  EXPECT_LT(o.residual, 1e-18L);
+  // inconsistent: the residual says so
+  LinearSolution i = solveLinear(3, 2, {1, 0, 0, 1, 1, 1}, {0.3L, 0.45L, 0.76L});
+  EXPECT_NEAR(i.residual, 0.01L, 1e-12L);
+  // a dependent column is left at zero and its companions are not determined
+  LinearSolution dep = solveLinear(2, 3, {1, 0, 1, 0, 1, 1}, {0.5L, 0.25L});
+  EXPECT_EQ(dep.rank, 2);
+  EXPECT_LT(dep.residual, 1e-18L);
+  EXPECT_EQ(std::count(dep.determined.begin(), dep.determined.end(), true), 0);
+}
+
+// ol + opx + q in FeO-MgO-SiO2 solved with a bulk at 2 kbar and 600 C: the
+// amounts the program holds make the bulk within 1e-9, the G of the rock is
+// the bulk times the chemical potentials, and a bulk just outside the
+// three-phase triangle gives a negative amount that is refused.
+TEST(MassBalance, HeldValuesMakeTheBulk) {
+  Dialogue d;
+  AssemblageSpec spec;
+  spec.solutions = {demoTables().findSolution("ol"), demoTables().findSolution("opx")};
+  spec.pures = {demoTables().findPure("q")};
+  Assemblage a = makeAssemblage(demoTables(), spec);
+  FinderOptions finder;
+  finder.caller = FinderCaller::phaseDiagram;
+  finder.progress = false;
+  ReactionSet set = findreactions(d.io, a.run, finder);
+  EquilibriumSettings settings;
+  settings.gibbs.dsmode = 5;
+  settings.gibbs.ds6 = true;
+  settings.gibbs.phaseDiagram = true;
+  settings.solver.printLevel = 0;
+  settings.solver.minimising = true;
+  EquilibriumSystem sys(d.io, demoTables(), a, set.reactions, settings);
+  CrossRefRequest request;
+  request.p = 2;
+  request.t = 873;
+  request.modes = true;
+  sys.makecrossrefs(request);
+  const std::vector<Real> bulk = {0.515L, 0.392L, 0.093L};
+  Projection projection = projectionFor(sys.assemblage());
+  sys.setBulk(bulk, projection);
+  sys.setValue(sys.variableQuantity(0, 0), 0.9L);
+  sys.setValue(sys.variableQuantity(1, 0), 0.8L);
+  ASSERT_EQ(donle(sys, d.io).code, kConverged) << d.console();
+  const std::vector<bool> noFluid(3, false);
+  PseudoResult r = makepseudo(sys, bulk, sys.unknownCount(), noFluid);
+  ASSERT_TRUE(r.consistent);
+  const std::vector<Real> m = makecomp(sys, sys.unknownCount());
+  for (int c = 0; c < 3; ++c) {
+    Real made = 0;
+    for (int j = 0; j < 3; ++j) made += r.amounts[j] * m[c * 3 + j];
+    EXPECT_NEAR(made, bulk[c], 1e-9L) << c;
+  }
+  Real total = 0;
+  for (int j = 0; j < 3; ++j) {
+    EXPECT_GE(r.modes[j], 0) << j;
+    total += r.modes[j];
+    // the solver's modes and the mass balance's agree
+    EXPECT_NEAR(sys.value(sys.modeQuantity(j)), r.modes[j], 1e-9L) << j;
+  }
+  EXPECT_NEAR(total, 1, 1e-15L);
+  ComponentPotentials mu = componentPotentials(sys);
+  Real g = 0;
+  for (int c = 0; c < 3; ++c) {
+    ASSERT_TRUE(mu.known[c]);
+    g += bulk[c] * mu.mu[c];
+  }
+  EXPECT_NEAR(r.G, g, 1e-8L);
+  // the same compositions with less silica than olivine + opx can hold
+  const std::vector<Real> poor = {0.40L, 0.47L, 0.13L};
+  PseudoResult out = makepseudo(sys, poor, sys.unknownCount(), noFluid);
+  EXPECT_FALSE(out.consistent);
+  EXPECT_LT(*std::min_element(out.amounts.begin(), out.amounts.end()), -0.001L);
+  // a changed count of unknowns is an internal fault
+  EXPECT_EQ(bombOf([&] { makecomp(sys, sys.unknownCount() + 1); }).message, "nuvleft has changed");
+}
+
+// Every point the demo runs print: bulk = sum of mode x composition within
+// the printed digits, and no mode negative. Read from the recorded logs.
+TEST(MassBalance, EveryPrintedPointOfTheDemoRuns) {
+  struct Demo {
+    std::string name;
+    int points;
+  };
+  for (const Demo& demo :
+       {Demo{"pseudo", 24}, Demo{"gmin", 54}, Demo{"range", 8}, Demo{"gpoint", 3}}) {
+    std::istringstream log(testing::readWholeFile(std::string(PF_SOURCE_DIR) +
+                                                  "/tests/sessions/phaseforge/mode1-" + demo.name +
+                                                  "/expected/pf-log.txt"));
+    std::string line;
+    std::vector<Real> bulk;
+    int points = 0;
+    bool bulkNext = false;
+    while (std::getline(log, line)) {
+      std::istringstream words(line);
+      std::string first;
+      words >> first;
+      if (bulkNext) {
+        bulk.clear();
+        for (Real x; words >> x;) bulk.push_back(x / 100);
+        bulk.insert(bulk.begin(), std::stold(first) / 100);
+        bulkNext = false;
+        continue;
+      }
+      if (first == "bulk") bulkNext = true;
+      if (line.rfind("rbi yes", 0) != 0) continue;
+      std::string yes;
+      words >> yes;
+      std::vector<Real> modes;
+      for (Real x; words >> x;) modes.push_back(x);
+      std::getline(log, line);  // the component names
+      std::vector<Real> made(bulk.size(), 0);
+      for (std::size_t j = 0; j < modes.size(); ++j) {
+        EXPECT_GE(modes[j], 0) << demo.name << " point " << points;
+        std::getline(log, line);
+        std::istringstream row(line.substr(3));
+        for (std::size_t c = 0; c < made.size(); ++c) {
+          Real x;
+          row >> x;
+          made[c] += modes[j] * x;
+        }
+      }
+      ASSERT_EQ(made.size(), 3u);
+      for (std::size_t c = 0; c < made.size(); ++c)
+        EXPECT_NEAR(made[c], bulk[c], 4e-6L) << demo.name << " point " << points << " " << c;
+      ++points;
+    }
+    EXPECT_EQ(points, demo.points) << demo.name;
+  }
+}
+
+TEST(MassBalance, WiredIntoTheLoopWithTheSetUpsFaults) {
+  // a bulk the phases cannot make: the assemblage is left out
+  Mode1Run run(
+      "which ol\npseudo\nsetbulk 60 20 20\nsetvar 3\nsetmodeiso no\n"
+      "setTwindow 600 700\nsetPwindow 5 6\nsetTinterval 100\nsetPinterval 1\ninfolevel 2\n",
+      "");
+  run.run();
+  EXPECT_TRUE(holds(run.d.console(), "excluded (bad bulk)")) << run.d.console();
+  EXPECT_FALSE(holds(run.results(), "mode")) << run.results();
+}
+
+}  // namespace
+}  // namespace pf
