@@ -14,7 +14,8 @@ SESSIONS = ROOT / "tests" / "sessions"
 # files the conversation targets always have (fuzz/conversation.h)
 DEMO_FOLDER = {"pf-prefs.txt", "pf-ds6demo.txt", "pf-demoax.txt", "pf-demo.txt",
                "pf-isopleths.txt", "pf-lines.txt", "pf-loga.txt", "pf-point.txt",
-               "pf-tables.txt", "pf-txco2.txt"}
+               "pf-tables.txt", "pf-txco2.txt", "pf-gneiss.txt", "pf-pseudo.txt",
+               "pf-gmin.txt", "pf-gpoint.txt", "pf-range.txt"}
 AX_FILES = {"pf-demoax.txt", "pf-mini.txt", "pf-one.txt", "pf-bad.txt", "pf-refax.txt"}
 SECTION_LIMIT = 16384  # larger files stay out of the conversations' seeds
 
@@ -119,7 +120,7 @@ def conversations(corpus):
         if path.name in ("pf-ds6demo.txt", "pf-demoax.txt", "pf-prefs.txt"):
             continue
         suffix = path.name[3:-4]
-        for mode in (b"0", b"1", b"3"):
+        for mode in (b"0", b"1", b"2", b"3"):
             corpus.add("calculator_files",
                        mode + b"\n" + suffix.encode() + b"\n\n\n@file " + path.name.encode() +
                        b"\n" + read(path))
