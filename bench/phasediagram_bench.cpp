@@ -6,11 +6,16 @@
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "calc/ax/axfile.h"
+#include "calc/ax/made_endmembers.h"
+#include "calc/phasediagram/pseudo.h"
 #include "calc/phasediagram/setup.h"
+#include "calc/reactions/finder.h"
 #include "calc/settings/calc_codes.h"
 #include "common/files.h"
 #include "common/io.h"
@@ -97,5 +102,165 @@ void BM_WholeRunLines(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(wholeRun("pf-lines.txt"));
 }
 BENCHMARK(BM_WholeRunLines)->Unit(benchmark::kMillisecond);
+
+// ---- calculations for a bulk composition -------------------------------------
+
+const pf::PhaseTables& demoTables() {
+  static const pf::PhaseTables tables = [] {
+    pf::MemoryFiles files;
+    std::istringstream in;
+    std::ostringstream out;
+    pf::Io io(pf::Program::calculator, in, out, files);
+    pf::PhaseTables t;
+    pf::AxSetup setup;
+    pf::Dataset ds = datasetSetup();
+    setup.dataset = &ds;
+    std::istringstream ax(axText());
+    pf::setupphases(io, t, setup, ax, "pf-demoax.txt");
+    // the dataset records of every end-member of the file
+    pf::PhaseSelection all = pf::PhaseSelection::all(t);
+    pf::makep(ds, pf::makename(t, all));
+    pf::readthermo(ds);
+    pf::makeemtd(t, ds, all);
+    return t;
+  }();
+  return tables;
+}
+
+// The mass balance of one accepted point: ol + opx + q of the demo rock
+// solved at 2 kbar and 600 C, then `makepseudo` (composition matrix and
+// linear solve) as the loop calls it at every accepted point. The baseline
+// is the linear solve alone on the same matrix.
+struct SolvedPoint {
+  pf::MemoryFiles files;
+  std::istringstream in;
+  std::ostringstream out;
+  pf::Io io{pf::Program::calculator, in, out, files};
+  std::unique_ptr<pf::EquilibriumSystem> sys;
+  std::vector<pf::Real> bulk = {0.515L, 0.392L, 0.093L};
+
+  SolvedPoint() {
+    const pf::PhaseTables& tables = demoTables();
+    pf::AssemblageSpec spec;
+    spec.solutions = {tables.findSolution("ol"), tables.findSolution("opx")};
+    spec.pures = {tables.findPure("q")};
+    pf::Assemblage a = pf::makeAssemblage(tables, spec);
+    pf::FinderOptions finder;
+    finder.caller = pf::FinderCaller::phaseDiagram;
+    finder.progress = false;
+    pf::ReactionSet set = pf::findreactions(io, a.run, finder);
+    pf::EquilibriumSettings settings;
+    settings.gibbs.dsmode = 5;
+    settings.gibbs.ds6 = true;
+    settings.gibbs.phaseDiagram = true;
+    settings.solver.printLevel = 0;
+    settings.solver.minimising = true;
+    sys = std::make_unique<pf::EquilibriumSystem>(io, tables, a, set.reactions, settings);
+    pf::CrossRefRequest request;
+    request.p = 2;
+    request.t = 873;
+    request.modes = true;
+    sys->makecrossrefs(request);
+    sys->setBulk(bulk, pf::projectionFor(sys->assemblage()));
+    sys->setValue(sys->variableQuantity(0, 0), 0.9L);
+    sys->setValue(sys->variableQuantity(1, 0), 0.8L);
+    if (pf::donle(*sys, io).code != pf::kConverged) throw std::runtime_error("not solved");
+  }
+};
+
+void BM_MassBalancePerPoint(benchmark::State& state) {
+  SolvedPoint p;
+  const std::vector<bool> noFluid(3, false);
+  for (auto _ : state) {
+    pf::PseudoResult r = pf::makepseudo(*p.sys, p.bulk, p.sys->unknownCount(), noFluid);
+    benchmark::DoNotOptimize(r.modes.data());
+  }
+}
+BENCHMARK(BM_MassBalancePerPoint)->Unit(benchmark::kMicrosecond);
+
+void BM_MassBalanceLinearSolveOnly(benchmark::State& state) {
+  SolvedPoint p;
+  const std::vector<pf::Real> m = pf::makecomp(*p.sys, p.sys->unknownCount());
+  for (auto _ : state) {
+    pf::LinearSolution s = pf::solveLinear(3, 3, m, p.bulk);
+    benchmark::DoNotOptimize(s.x.data());
+  }
+}
+BENCHMARK(BM_MassBalanceLinearSolveOnly)->Unit(benchmark::kMicrosecond);
+
+// The minimisation of the demo rock over its 5 by 5 grid (pf-gmin), per
+// grid point; the counters give the assemblages calculated at every point
+// and, from the closing table, those accepted there on average. The
+// baseline is the pseudosection of the same rock without minimisation
+// (pf-pseudo, 3 by 4 points).
+struct RunCounts {
+  int assemblages = 0;  // calculated, each at every grid point
+  double accepted = 0;  // per grid point, from the closing table's n
+  int gridPoints = 0;
+};
+
+RunCounts countsOf(const std::string& dataFile) {
+  pf::MemoryFiles files;
+  std::istringstream in;
+  std::ostringstream out;
+  pf::Io io(pf::Program::calculator, in, out, files);
+  io.outputcontrol.exclude(pf::kConsole);
+  io.openOutput(pf::kOutfile, "pf-run-o.txt", false);
+  io.openOutput(pf::kOfile, "pf-run-px.txt", false);
+  io.openOutput(pf::kLogfile, "pf-log.txt", false);
+  pf::ScriptSettings script = scriptOf(io, dataFile);
+  pf::Dataset ds = datasetSetup();
+  pf::PhaseTables tables;
+  pf::AxSetup setup;
+  setup.dataset = &ds;
+  setup.script = &script;
+  std::istringstream ax(axText());
+  pf::setupphases(io, tables, setup, ax, "pf-demoax.txt");
+  pf::WindowState w;
+  w.calcCode = pf::kCalcPhaseDiagram;
+  pf::OxideTable oxides = pf::makeOxideTable();
+  pf::PhaseDiagramMemory memory;
+  pf::PhaseDiagramContext context{script, w, ds, tables, oxides, memory, false, "run"};
+  pf::nlesetup(io, context);
+  RunCounts c;
+  std::istringstream log(files.contents["pf-log.txt"]);
+  std::string line;
+  bool table = false;
+  int total = 0;
+  while (std::getline(log, line)) {
+    if (line.rfind("<== ", 0) == 0 && line.find("====") != std::string::npos) ++c.assemblages;
+    if (line.find("P(kbar)") != std::string::npos && line.find("del") != std::string::npos) {
+      table = true;
+      continue;
+    }
+    if (!table) continue;
+    if (line.find("own risk") != std::string::npos) break;
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string t; words >> t;) w.push_back(t);
+    if (w.size() < 5) continue;
+    ++c.gridPoints;
+    total += std::stoi(w[w.size() - 3]);
+  }
+  c.accepted = c.gridPoints > 0 ? static_cast<double>(total) / c.gridPoints : 0;
+  return c;
+}
+
+void BM_MinimisationPerGridPoint(benchmark::State& state) {
+  const RunCounts c = countsOf("pf-gmin.txt");
+  for (auto _ : state) benchmark::DoNotOptimize(wholeRun("pf-gmin.txt"));
+  state.counters["grid_points"] = c.gridPoints;
+  state.counters["assemblages_tried_per_point"] = c.assemblages;
+  state.counters["accepted_per_point"] = c.accepted;
+  state.counters["time_per_point"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * c.gridPoints,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_MinimisationPerGridPoint)->Unit(benchmark::kMillisecond);
+
+void BM_PseudosectionBaseline(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(wholeRun("pf-pseudo.txt"));
+}
+BENCHMARK(BM_PseudosectionBaseline)->Unit(benchmark::kMillisecond);
 
 }  // namespace

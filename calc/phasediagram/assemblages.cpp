@@ -95,6 +95,34 @@ bool bulkInReach(const Assemblage& system, const std::vector<int>& phases,
   return true;
 }
 
+// Whether every phase of the combination can be made from the bulk: some
+// end-member of it holds only components the bulk has (at either end of a
+// range). A phase that cannot would sit at zero mode with its composition
+// fixed by nothing, and its chemical potentials would be printed as results.
+bool phasesMadeFromBulk(const Assemblage& system, const std::vector<int>& phases,
+                        const BulkComposition& bulk) {
+  const int nc = system.componentCount();
+  std::vector<bool> present(static_cast<std::size_t>(nc), false);
+  for (int end = 1; end <= bulk.count(); end += std::max(1, bulk.count() - 1)) {
+    const std::vector<Real> b = bulkAt(bulk, end).bulk;
+    for (int c = 0; c < nc; ++c)
+      if (b[static_cast<std::size_t>(c)] > 0) present[static_cast<std::size_t>(c)] = true;
+  }
+  for (int j : phases) {
+    const AssemblagePhase& p = system.phases[static_cast<std::size_t>(j)];
+    if (p.kind == PhaseKind::mu) continue;
+    bool made = false;
+    for (int l = 0; l < p.endMemberCount && !made; ++l) {
+      made = true;
+      for (int c = 0; c < nc; ++c)
+        if (system.amount(c, p.firstEndMember + l) > 0 && !present[static_cast<std::size_t>(c)])
+          made = false;
+    }
+    if (!made) return false;
+  }
+  return true;
+}
+
 // The next combination of k of n in lexical order; false after the last.
 bool nextCombination(std::vector<int>& c, int n) {
   const int k = static_cast<int>(c.size());
@@ -154,7 +182,8 @@ std::vector<Candidate> candidates(const PhaseDiagramSetup& setup, const PhaseTab
       c.reason = "(no calc)";
     } else if (!setup.bulk && !representsEveryComponent(system, withMu)) {
       c.reason = "????";
-    } else if (setup.bulk && !bulkInReach(system, withMu, setup.bulkComposition)) {
+    } else if (setup.bulk && (!bulkInReach(system, withMu, setup.bulkComposition) ||
+                              !phasesMadeFromBulk(system, withMu, setup.bulkComposition))) {
       c.reason = "(bad bulk)";
     } else {
       c.taken = true;

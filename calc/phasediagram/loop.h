@@ -125,8 +125,12 @@ struct AssemblageOutput {
 // The column heads and values of the results table, folded to the page.
 void printresults(Io& io, const WindowState& w, const AssemblageOutput& a, const PointResult& r,
                   bool separator, unsigned mask);
-// The block of starting guesses for the script, to the log.
-void guessblock(Io& io, const AssemblageOutput& a, const PointResult& r);
+// The block of starting guesses for the script, to the log. `modes`: of
+// the phases in order when they are calculated (else empty); phases of zero
+// mode are named apart.
+inline constexpr Real kZeroMode = 1e-9L;
+void guessblock(Io& io, const AssemblageOutput& a, const PointResult& r,
+                const std::vector<Real>& modes = {});
 
 // The drawing program's blocks.
 struct DrawingState {

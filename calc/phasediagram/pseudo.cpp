@@ -260,4 +260,21 @@ std::vector<Real> calcwt(Io& io, const std::vector<Real>& amounts) {
   return out;
 }
 
+void molPercentRows(Io& io, const std::vector<std::string>& phases,
+                    const std::vector<std::string>& components,
+                    const std::vector<Real>& composition, unsigned mask) {
+  const std::size_t np = phases.size();
+  std::string head = "mol%    ";
+  for (const std::string& c : components) addfield(head, c, 9);
+  io.putstr(0, head, 1, mask);
+  for (std::size_t j = 0; j < np; ++j) {
+    std::vector<Real> amounts;
+    for (std::size_t c = 0; c < components.size(); ++c) amounts.push_back(composition[c * np + j]);
+    std::string row;
+    addfield(row, phases[j], -8);
+    for (Real x : calcwt(io, amounts)) addfield(row, fixed(x, 3), 9);
+    io.putstr(0, row + " ==>", 1, mask);
+  }
+}
+
 }  // namespace pf

@@ -97,5 +97,11 @@ void modesBlock(Io& io, Real P, Real TCelsius, const std::vector<std::string>& p
 // `calcwt`: a phase's component amounts as mol% of the oxides; fatal
 // ("calcwt") when they sum to zero or one is negative.
 std::vector<Real> calcwt(Io& io, const std::vector<Real>& amounts);
+// The bulk information of a point (script switch printbulkinfo): each
+// phase's composition as oxide mol% by `calcwt`, one row a phase ending
+// in " ==>". `composition`: [component][phase] row-major.
+void molPercentRows(Io& io, const std::vector<std::string>& phases,
+                    const std::vector<std::string>& components,
+                    const std::vector<Real>& composition, unsigned mask);
 
 }  // namespace pf

@@ -96,11 +96,24 @@ void printresults(Io& io, const WindowState& w, const AssemblageOutput& a, const
   }
 }
 
-void guessblock(Io& io, const AssemblageOutput& a, const PointResult& r) {
+void guessblock(Io& io, const AssemblageOutput& a, const PointResult& r,
+                const std::vector<Real>& modes) {
   const Real P = r.values[kPQuantity];
   const Real T = r.values[kTQuantity] - kCelsius;
   std::string at = "% at P = " + fixed(P, 1) + ", T = " + fixed(std::nearbyint(T), 0) + ", for: ";
-  for (std::size_t k = 0; k < a.phases.size(); ++k) at += (k == 0 ? "" : " ") + a.phases[k];
+  auto zero = [&](std::size_t k) { return k < modes.size() && std::fabs(modes[k]) <= kZeroMode; };
+  bool first = true;
+  for (std::size_t k = 0; k < a.phases.size(); ++k) {
+    if (zero(k)) continue;
+    at += (first ? "" : " ") + a.phases[k];
+    first = false;
+  }
+  first = true;
+  for (std::size_t k = 0; k < a.phases.size(); ++k) {
+    if (!zero(k)) continue;
+    at += (first ? " with " : ", ") + a.phases[k] + " = 0";
+    first = false;
+  }
   io.putstr(0, kGuessSeparator, 1, kToLog);
   io.putstr(0, at, 1, kToLog);
   io.putstr(0, kGuessSeparator, 1, kToLog);

@@ -75,9 +75,9 @@ std::vector<std::string> endMemberNames(const Assemblage& system) {
   return names;
 }
 
-// Components of the system beyond those of the phases in excess.
-int componentsBeyondExcess(const Assemblage& system, const PhaseDiagramSetup& setup) {
-  std::vector<bool> heldByExcess(static_cast<std::size_t>(system.componentCount()), false);
+// Per component of the system: whether some phase in excess holds it.
+std::vector<bool> heldByExcess(const Assemblage& system, const PhaseDiagramSetup& setup) {
+  std::vector<bool> held(static_cast<std::size_t>(system.componentCount()), false);
   for (int e = 0; e < system.endMemberCount(); ++e) {
     const AssemblagePhase& ph =
         system
@@ -87,9 +87,9 @@ int componentsBeyondExcess(const Assemblage& system, const PhaseDiagramSetup& se
       if (p.excess && p.name == ph.name) excess = true;
     if (!excess) continue;
     for (int c = 0; c < system.componentCount(); ++c)
-      if (system.amount(c, e) != 0) heldByExcess[static_cast<std::size_t>(c)] = true;
+      if (system.amount(c, e) != 0) held[static_cast<std::size_t>(c)] = true;
   }
-  return static_cast<int>(std::count(heldByExcess.begin(), heldByExcess.end(), false));
+  return held;
 }
 
 void projectionquestions(Io& io, const ScriptSettings& script, const Assemblage& system,
@@ -101,24 +101,31 @@ void projectionquestions(Io& io, const ScriptSettings& script, const Assemblage&
     promptcontrol(io, "project mineral compositions onto a compatibility diagram", state);
   }
   setup.project = state == kUsePreset;
-  if (setup.project) {
-    int beyond = componentsBeyondExcess(system, setup);
-    if (beyond >= 5) {
-      io.putstr(0, "projection not useful if the compatibility diagram has more than 4 apices-", 1,
-                kToConsoleLog);
-      io.putstr(0,
-                "you will need to project from at least " + std::to_string(beyond - 4) +
-                    " phases, " + "instead of just " + std::to_string(setup.excessCount()),
-                1, kToConsoleLog);
-      setup.project = false;
-    }
-  }
-  if (setup.project) {
-    // the projection plane arrives with the bulk-composition calculations
-    io.putstr(0, "(sorry - projection onto a compatibility diagram not available yet)", 1,
+  setup.plane = ProjectionPlane{};
+  if (!setup.project) return;
+  ProjectionInput in;
+  for (int c = 0; c < system.componentCount(); ++c)
+    in.components.push_back(system.componentName(c));
+  in.heldByExcess = heldByExcess(system, setup);
+  for (const ChosenPhase& p : setup.phases)
+    if (p.excess) in.from.push_back(p.name);
+  const int beyond = in.apexCount();
+  if (beyond >= 5) {
+    io.putstr(0, "projection not useful if the compatibility diagram has more than 4 apices-", 1,
               kToConsoleLog);
+    io.putstr(0,
+              "you will need to project from at least " + std::to_string(beyond - 4) + " phases, " +
+                  "instead of just " + std::to_string(setup.excessCount()),
+              1, kToConsoleLog);
     setup.project = false;
+    return;
   }
+  setup.plane = setproject(io, script, in);
+  setup.project = !setup.plane.empty();
+}
+
+// Asked once the bulk composition is known.
+void projcompquestion(Io& io, const ScriptSettings& script, PhaseDiagramSetup& setup) {
   int projcomp = kDontUse;
   if (setup.project && (setup.bulk || !setup.reduce)) {
     projcomp = script.projcomp;
@@ -326,6 +333,7 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
   } else {
     setup.bulkComposition = BulkComposition{};
   }
+  projcompquestion(io, script, setup);
   setup.c8 = script.c8 == kUsePreset;
   setup.calcprops = script.calcprops == kUsePreset;
   setup.gridLimit = context.gridLimit;

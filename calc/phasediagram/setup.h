@@ -15,6 +15,7 @@
 #include "calc/ax/phases.h"
 #include "calc/phasediagram/bulk.h"
 #include "calc/phasediagram/gmin.h"
+#include "calc/phasediagram/projection.h"
 #include "calc/settings/oxides.h"
 #include "calc/settings/script.h"
 #include "calc/settings/windows.h"
@@ -103,9 +104,10 @@ struct PhaseDiagramSetup {
   std::vector<SetQuantity> activities;
   std::vector<SetQuantity> mus;
 
-  // projection
+  // projection: the phases onto the plane, and the bulk too (projcomp)
   bool project = false;
   bool projcomp = false;
+  ProjectionPlane plane;
 
   // the bulk composition (when `bulk`), and the grid of a minimisation
   // (when `dogmin`); gridLimit is the largest grid minimised

@@ -6,6 +6,7 @@
 
 #include "calc/ax/activity.h"
 #include "calc/ax/order.h"
+#include "calc/phasediagram/projection.h"
 #include "calc/phasediagram/pseudo.h"
 #include "calc/reactions/reaction_line.h"
 #include "common/bomb.h"
@@ -222,7 +223,7 @@ struct BulkPoint {
 };
 
 void writeBulkPoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Candidate& candidate,
-                    const AssemblageOutput& out, const PointResult& r, const BulkPoint& b) {
+                    const AssemblageOutput& out, const PointResult&, const BulkPoint& b) {
   const PhaseDiagramSetup& setup = s.c.setup;
   const unsigned mask = s.resultsMask();
   const Assemblage& a = sys.assemblage();
@@ -242,8 +243,32 @@ void writeBulkPoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Candidat
   o.uncertain = b.uncertain;
   modesRow(io, phases, fluid, b.pseudo, o, mask);
   muBulkLines(io, out.components, componentPotentials(sys), b.bulk.bulk, mask);
-  rockBulkLines(io, phases, fluid, out.components, makecomp(sys, sys.unknownCount()), b.pseudo,
+  const std::vector<Real> composition = makecomp(sys, sys.unknownCount());
+  rockBulkLines(io, phases, fluid, out.components, composition, b.pseudo,
                 a.basis == ModeBasis::element);
+  if (s.c.script.printbulkinfo == kUsePreset)
+    molPercentRows(io, phases, out.components, composition, mask);
+}
+
+// The projected compositions of a point's phases (and of its bulk when
+// asked for), those in excess being the phases projected from.
+ProjectionRows projectionOf(LoopState& s, EquilibriumSystem& sys, const Candidate& candidate,
+                            const BulkPoint& b) {
+  const PhaseDiagramSetup& setup = s.c.setup;
+  const Assemblage& a = sys.assemblage();
+  std::vector<std::string> phases;
+  std::vector<bool> from;
+  for (int j = 0; j < a.phaseCount(); ++j) {
+    phases.push_back(a.phases[static_cast<std::size_t>(j)].name);
+    const int k = j < static_cast<int>(candidate.phases.size())
+                      ? candidate.phases[static_cast<std::size_t>(j)]
+                      : -1;
+    // a mu phase is no phase of the rock: it goes with those projected from
+    from.push_back(k < 0 || setup.inExcess(k));
+  }
+  std::vector<Real> bulk;
+  if (setup.projcomp && setup.bulk) bulk = b.bulk.bulk;
+  return projectPoint(setup.plane, phases, from, makecomp(sys, sys.unknownCount()), bulk);
 }
 
 // A minimisation's bookkeeping of an accepted point.
@@ -629,7 +654,13 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
         r.sd = pointUncertainties(sys, *s.c.dataset, s.c.tables);
       printresults(io, w, out, r, lineStarted, s.resultsMask());
       if (setup.bulk) writeBulkPoint(io, s, sys, candidate, out, r, b);
-      if (s.c.script.printxyz == kUsePreset) guessblock(io, out, r);
+      ProjectionRows projected;
+      if (setup.project) {
+        projected = projectionOf(s, sys, candidate, b);
+        projcomp(io, setup.plane, projected, s.resultsMask());
+      }
+      if (s.c.script.printxyz == kUsePreset)
+        guessblock(io, out, r, setup.bulk ? b.pseudo.modes : std::vector<Real>{});
       if (io.isOpen(kOfile)) {
         const AlgebraSwitches algebra = algebraSwitches(s.c.script);
         if (stored.empty()) algebraHeader(io, algebra, sys, w, setup.gibbs, number);
@@ -646,6 +677,9 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
         if (setup.bulk && !s.drawing.drawnames)
           modesBlock(io, r.values[kPQuantity], r.values[kTQuantity] - kCelsius, out.phases,
                      b.pseudo);
+        if (setup.project && !s.drawing.drawnames)
+          projectionBlock(io, r.values[kPQuantity], r.values[kTQuantity] - kCelsius, setup.plane,
+                          projected);
       }
       if (setup.dogmin) bookPoint(io, s, candidate, r, b);
       lineStarted = false;

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "calc/phasediagram/bulk.h"
+#include "calc/phasediagram/loop.h"
 #include "calc/reactions/finder.h"
 #include "tests/calc/phasediagram/affinity_check.h"
 #include "tests/calc/phasediagram/mode1_fixture.h"
@@ -75,7 +76,7 @@ TEST(Bulk, FluidInExcessIsPutBackOnlyWhenLeftOut) {
   BulkSetupInput in;
   in.components = {"SiO2", "MgO", "H2O"};
   in.fluidExcess = true;
-  for (const std::string& line : {"setbulk 30 70\n", "setbulk 30 50 20\n"}) {
+  for (const std::string line : {"setbulk 30 70\n", "setbulk 30 50 20\n"}) {
     Dialogue d;
     ScriptSettings script = testing::scriptOf(line);
     BulkComposition b = setbulk(d.io, script, demoTables(), in);
@@ -239,8 +240,8 @@ TEST(MassBalance, EveryPrintedPointOfTheDemoRuns) {
     std::string name;
     int points;
   };
-  for (const Demo& demo :
-       {Demo{"pseudo", 24}, Demo{"gmin", 54}, Demo{"range", 8}, Demo{"gpoint", 3}}) {
+  for (const Demo& demo : {Demo{"pseudo", 24}, Demo{"gmin", 54}, Demo{"range", 8},
+                           Demo{"gpoint", 3}, Demo{"project", 24}}) {
     std::istringstream log(testing::readWholeFile(std::string(PF_SOURCE_DIR) +
                                                   "/tests/sessions/phaseforge/mode1-" + demo.name +
                                                   "/expected/pf-log.txt"));
@@ -259,7 +260,8 @@ TEST(MassBalance, EveryPrintedPointOfTheDemoRuns) {
         bulkNext = false;
         continue;
       }
-      if (first == "bulk") bulkNext = true;
+      // the head of the "bulk" line, not the projected bulk row
+      if (line.rfind("  bulk", 0) == 0) bulkNext = true;
       if (line.rfind("rbi yes", 0) != 0) continue;
       std::string yes;
       words >> yes;
@@ -284,6 +286,124 @@ TEST(MassBalance, EveryPrintedPointOfTheDemoRuns) {
     }
     EXPECT_EQ(points, demo.points) << demo.name;
   }
+}
+
+// printbulkinfo: each phase of the demo pseudosection as oxide mol%, from
+// the x(Fe) printed for it: ol (Fe,Mg)2SiO4 has FeO 200x/3 %, opx
+// (Fe,Mg)2Si2O6 has 50x %, quartz is all SiO2.
+TEST(MassBalance, OxideMolPercentOfEveryPhase) {
+  Mode1Run run(
+      "which ol opx q\nsetexcess\npseudo yes\nsetbulk yes 51.5 39.2 9.3\nsetvar 2\nsetmodeiso no\n"
+      "setTwindow 600 900\nsetPwindow 2 10\nsetTinterval 150\nsetPinterval 8\n"
+      "printbulkinfo yes\n",
+      "");
+  run.run();
+  std::istringstream results(run.results());
+  std::string line;
+  Real xol = -1, xopx = -1;
+  int rows = 0;
+  while (std::getline(results, line)) {
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string t; words >> t;) w.push_back(t);
+    if (w.size() == 7 && w[0].find('.') != std::string::npos) {
+      xol = std::stold(w[2]);
+      xopx = std::stold(w[3]);
+    }
+    if (w.empty() || w.back() != "==>") continue;
+    ASSERT_EQ(w.size(), 5u) << line;
+    const Real si = std::stold(w[1]), fe = std::stold(w[2]), mg = std::stold(w[3]);
+    EXPECT_NEAR(si + fe + mg, 100, 0.0015L) << line;
+    const Real expectedFe = w[0] == "ol" ? 200 * xol / 3 : w[0] == "opx" ? 50 * xopx : 0;
+    EXPECT_NEAR(fe, expectedFe, 0.004L) << line;
+    ++rows;
+  }
+  EXPECT_GT(rows, 0) << run.results();
+  EXPECT_EQ(rows % 3, 0);
+  // the faults of the conversion
+  Dialogue d;
+  EXPECT_EQ(bombOf([&] { calcwt(d.io, {0, 0, 0}); }).message, "sum of mol% = 0 2");
+  EXPECT_EQ(bombOf([&] { calcwt(d.io, {1, -0.25L, 0.5L}); }).message, "couldn't make mol%");
+  EXPECT_TRUE(holds(d.console(), "residual mol = -0.250000")) << d.console();
+}
+
+// The guess block names the phases of zero mode apart, so that the block
+// pasted into a script says which edge of the field the point lies on.
+TEST(GuessBlock, ZeroModesNamedApart) {
+  AssemblageOutput a;
+  a.phases = {"g", "opx", "q", "ky"};
+  PointResult r;
+  r.values = {8.5L, kCelsius + 628.3L};
+  struct Case {
+    std::vector<Real> modes;
+    std::string at;
+  };
+  const Case cases[] = {
+      {{}, "for: g opx q ky\n"},
+      {{0.31L, 0.52L, 0.17L, 0.0L}, "for: g opx q with ky = 0\n"},
+      {{-1e-16L, 0.6L, 2e-17L, 0.4L}, "for: opx ky with g = 0, q = 0\n"},
+      {{0.2L, 0.3L, 0.2L, 0.3L}, "for: g opx q ky\n"},
+  };
+  for (const Case& c : cases) {
+    Dialogue d;
+    guessblock(d.io, a, r, c.modes);
+    EXPECT_TRUE(holds(d.log(), "% at P = 8.5, T = 628, " + c.at)) << d.log();
+  }
+}
+
+// Code 2: the bulk made of phases of given compositions and proportions (per
+// formula unit). ol at x 0.3 is SiO2 1, FeO 0.6, MgO 1.4; opx at x 0.2 is
+// 2, 0.4, 1.6; with q and proportions 1:2:3 the bulk is 4/3, 7/30, 23/30,
+// that is 57.142857, 10 and 32.857143 per 100.
+TEST(Bulk, MadeOfSinglePhaseCompositions) {
+  const std::string script =
+      "which ol opx q\nsetexcess\npseudo yes\nsetvar 3\nsetmodeiso no\n"
+      "setTwindow 600 900\nsetPwindow 2 10\nsetTinterval 300\nsetPinterval 8\n";
+  struct Case {
+    std::string answers;
+    std::string said;   // on the console
+    std::string fault;  // empty: the bulk is made
+  };
+  const Case cases[] = {
+      {"2\nol opz q\nopx\n0.3\n0.2\n1 2 3\n", "opz not recognised - replace with", ""},
+      // a proportion that is negative is asked again
+      {"2\nq opx ol\n0.2\n0.3\n3 -2 1\n3 2 1\n", "must be zero or positive", ""},
+      {"2\nol opz q\nsp\n", "unknown name - ignored", "insufficient phases to specify composition"},
+      {"5\n", "", "should never get here 1"},
+  };
+  for (const Case& c : cases) {
+    Mode1Run run(script, c.answers);
+    if (!c.fault.empty()) {
+      Bombed fault = bombOf([&] { run.run(); });
+      EXPECT_EQ(fault.procedure, "readcomps") << c.answers;
+      EXPECT_EQ(fault.message, c.fault) << c.answers;
+    } else {
+      run.run();
+      EXPECT_TRUE(holds(run.d.log(), "setbulk ask  57.142857 10.000000 32.857143\n"))
+          << c.answers << run.d.log();
+    }
+    EXPECT_TRUE(holds(run.d.console(), c.said)) << c.answers << run.d.console();
+  }
+}
+
+// A bulk of silica alone: olivine and orthopyroxene cannot be made from it.
+// Their assemblages are left out rather than solved at zero mode with a
+// composition that nothing fixes; quartz alone holds the rock.
+TEST(MassBalance, PhasesThatCannotBeMadeFromTheBulkAreLeftOut) {
+  Mode1Run run(
+      "which ol opx q\nsetexcess\npseudo yes\nsetbulk yes 100 0 0\nsetvar 3\nsetmodeiso no\n"
+      "setTwindow 600 900\nsetPwindow 2 10\nsetTinterval 300\nsetPinterval 8\ninfolevel 2\n",
+      "");
+  run.run();
+  EXPECT_TRUE(holds(run.d.console(), "excluded (bad bulk)")) << run.d.console();
+  EXPECT_FALSE(holds(run.results(), "mode")) << run.results();
+  // some iron: opx + q is made, olivine still cannot take the silica
+  Mode1Run some(
+      "which ol opx q\nsetexcess\npseudo yes\nsetbulk yes 99 1 0\nsetvar 3\nsetmodeiso no\n"
+      "setTwindow 600 900\nsetPwindow 2 10\nsetTinterval 300\nsetPinterval 8\n",
+      "");
+  some.run();
+  EXPECT_TRUE(holds(some.results(), "    mode      opx        q\n")) << some.results();
 }
 
 TEST(MassBalance, WiredIntoTheLoopWithTheSetUpsFaults) {
