@@ -17,10 +17,10 @@
 
 namespace pf::fuzz {
 
-inline constexpr const char* kDemoRuns[] = {"pf-demo.txt",  "pf-isopleths.txt", "pf-lines.txt",
-                                            "pf-loga.txt",  "pf-point.txt",     "pf-tables.txt",
-                                            "pf-txco2.txt", "pf-gneiss.txt",    "pf-pseudo.txt",
-                                            "pf-gmin.txt",  "pf-gpoint.txt",    "pf-range.txt"};
+inline constexpr const char* kDemoRuns[] = {
+    "pf-demo.txt",   "pf-isopleths.txt", "pf-lines.txt",  "pf-loga.txt",   "pf-point.txt",
+    "pf-tables.txt", "pf-txco2.txt",     "pf-gneiss.txt", "pf-pseudo.txt", "pf-gmin.txt",
+    "pf-gpoint.txt", "pf-range.txt",     "pf-project.txt"};
 
 // The words of a text, '%' comments dropped, split at blanks, brackets and
 // commas: every name an a-x file or a script can give.

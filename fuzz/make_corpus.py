@@ -15,7 +15,7 @@ SESSIONS = ROOT / "tests" / "sessions"
 DEMO_FOLDER = {"pf-prefs.txt", "pf-ds6demo.txt", "pf-demoax.txt", "pf-demo.txt",
                "pf-isopleths.txt", "pf-lines.txt", "pf-loga.txt", "pf-point.txt",
                "pf-tables.txt", "pf-txco2.txt", "pf-gneiss.txt", "pf-pseudo.txt",
-               "pf-gmin.txt", "pf-gpoint.txt", "pf-range.txt"}
+               "pf-gmin.txt", "pf-gpoint.txt", "pf-range.txt", "pf-project.txt"}
 AX_FILES = {"pf-demoax.txt", "pf-mini.txt", "pf-one.txt", "pf-bad.txt", "pf-refax.txt"}
 SECTION_LIMIT = 16384  # larger files stay out of the conversations' seeds
 
