@@ -306,19 +306,28 @@ void calculate(Io& io, CalculatorRun& run) {
 
 }  // namespace
 
-int runCalculator(Io& io) {
+RunEnd runCalculatorReporting(Io& io) {
   CalculatorRun run;
   try {
     calculate(io, run);
   } catch (const Bombed& fault) {
     reportBombed(io, fault);
+    return fault.kind == 1 ? RunEnd::internalFault : RunEnd::stopped;
   } catch (const RunKilled&) {
     reportKilled(io);
+    return RunEnd::killed;
   } catch (const std::bad_alloc&) {
     reportBombed(io, Bombed("main", "out of memory", 1));
+    return RunEnd::internalFault;
   } catch (const std::exception& fault) {
     reportBombed(io, Bombed("main", fault.what(), 1));
+    return RunEnd::internalFault;
   }
+  return RunEnd::finished;
+}
+
+int runCalculator(Io& io) {
+  runCalculatorReporting(io);
   return 0;
 }
 

@@ -86,7 +86,14 @@ void tablesPass(Io& io, CalculatorRun& run);
 void averagePTPass(Io& io, CalculatorRun& run);
 void reactionsPass(Io& io, CalculatorRun& run);
 
-// The whole run, from banner to the last file closed. Always returns 0.
+// How a run ended: callers that check runs (the fuzz targets) tell an
+// internal fault from a stop on bad input by it.
+enum class RunEnd { finished, stopped, killed, internalFault };
+
+// The whole run, from banner to the last file closed, with the fatal or kill
+// report on the way out.
+RunEnd runCalculatorReporting(Io& io);
+// The same for main. Always returns 0.
 int runCalculator(Io& io);
 
 }  // namespace pf

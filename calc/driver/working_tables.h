@@ -21,9 +21,31 @@ inline constexpr int kTableUnknowns = 60;     // unknowns of one equation system
 inline constexpr std::size_t kPurePhaseRecordBytes = 1024;
 inline constexpr std::size_t kSolutionRecordBytes = 96 * 1024;
 
+// A zero-filled block that the system maps page by page on first touch, so
+// that the parts of a table a run never reaches cost neither time nor memory
+// (a vector would write every byte of it at the start of every run).
+class ZeroedBlock {
+ public:
+  ZeroedBlock() = default;
+  explicit ZeroedBlock(std::size_t bytes);  // throws std::bad_alloc when refused
+  ~ZeroedBlock();
+  ZeroedBlock(ZeroedBlock&& other) noexcept;
+  ZeroedBlock& operator=(ZeroedBlock&& other) noexcept;
+  ZeroedBlock(const ZeroedBlock&) = delete;
+  ZeroedBlock& operator=(const ZeroedBlock&) = delete;
+
+  unsigned char* data() { return static_cast<unsigned char*>(base_); }
+  std::size_t size() const { return size_; }
+
+ private:
+  void release();
+  void* base_ = nullptr;
+  std::size_t size_ = 0;
+};
+
 struct WorkingTable {
   std::string name;
-  std::vector<unsigned char> storage;
+  ZeroedBlock storage;
 };
 
 // In the order they are set up and reported: c, cov, rlines, r, prec0, prec1,

@@ -311,6 +311,9 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
     bomb("nlesetup", "negative variance - something wrong");
 
   choosevariance(io, script, setup);
+  // with a bulk composition the system's variance may be below zero; a
+  // calculation still needs a variance of at least zero to ask for
+  if (setup.v < 0) bomb("nlesetup", "negative variance - something wrong");
   isoplethquestions(io, script, tables, w, setup);
   windowsetup(io, w, script, setup.v, setup.reduce);
   solveroptions(io, script, setup);

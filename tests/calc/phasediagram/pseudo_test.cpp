@@ -419,6 +419,22 @@ TEST(MassBalance, WiredIntoTheLoopWithTheSetUpsFaults) {
   EXPECT_FALSE(holds(run.results(), "mode")) << run.results();
 }
 
+TEST(Bulk, VarianceBelowZeroStopsTheRunAsAnInputFault) {
+  // every phase with a bulk: the system's variance is below zero, and the
+  // empty answer (or autovar) takes it; the run stops as it does without a bulk
+  for (const char* answers : {"\n", ""}) {
+    const std::string script = std::string("pseudo yes\nsetbulk yes 51.5 39.2 9.3\nsetexcess\n") +
+                               (*answers == 0 ? "autovar\n" : "") +
+                               "setTwindow 700 700\nsetPwindow 4 4\n";
+    Mode1Run run(script,
+                 std::string("ol opx g pl bi ky sill and q coe ab jd cc arag wo\n") + answers);
+    Bombed fault = testing::bombOf([&] { run.run(); });
+    EXPECT_EQ(fault.procedure, "nlesetup") << run.d.console();
+    EXPECT_EQ(fault.message, "negative variance - something wrong");
+    EXPECT_EQ(fault.kind, 0);
+  }
+}
+
 }  // namespace
 }  // namespace pf
 
