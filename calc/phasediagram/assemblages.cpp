@@ -284,8 +284,11 @@ struct WorkerResult {
 void solveSideBySide(Io& io, LoopContext& c, LoopState& state, const Assemblage& system,
                      const std::vector<Candidate>& list) {
   std::vector<std::size_t> taken;
-  for (std::size_t k = 0; k < list.size(); ++k)
-    if (list[k].taken) taken.push_back(k);
+  for (std::size_t k = 0; k < list.size(); ++k) {
+    if (!list[k].taken) continue;
+    if (list[k].nu - list[k].isopleths < 1) break;  // the run stops there, in order
+    taken.push_back(k);
+  }
   std::vector<WorkerResult> results(taken.size());
   const int first = state.assemblages;
   std::atomic<std::size_t> next{0};
@@ -379,7 +382,9 @@ void runassemblages(Io& io, LoopContext& c) {
   if (io.isOpen(kOfile)) algebraLegend(io, algebraSwitches(c.script));
   for (std::size_t k = 0; k < lists.size(); ++k) {
     useVariance(vmin + static_cast<int>(k));
-    if (setup.dogmin && c.threads > 1) {
+    // (isopleths draw random starting values from the shared tables: those
+    // calculations keep to one thread)
+    if (setup.dogmin && c.threads > 1 && setup.isopleths.empty()) {
       solveSideBySide(io, c, state, system, lists[k]);
       continue;
     }
