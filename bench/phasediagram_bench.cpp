@@ -52,7 +52,7 @@ pf::ScriptSettings scriptOf(pf::Io& io, const std::string& name) {
 }
 
 // One pass: the a-x file, then the set-up and the loop of the run's script.
-int wholeRun(const std::string& dataFile) {
+int wholeRun(const std::string& dataFile, int threads = 1) {
   pf::MemoryFiles files;
   std::istringstream in;
   std::ostringstream out;
@@ -73,6 +73,7 @@ int wholeRun(const std::string& dataFile) {
   pf::OxideTable oxides = pf::makeOxideTable();
   pf::PhaseDiagramMemory memory;
   pf::PhaseDiagramContext context{script, w, ds, tables, oxides, memory, false, "run"};
+  context.threads = threads;
   pf::nlesetup(io, context);
   return static_cast<int>(files.contents["pf-run-px.txt"].size());
 }
@@ -192,7 +193,7 @@ BENCHMARK(BM_MassBalanceLinearSolveOnly)->Unit(benchmark::kMicrosecond);
 // grid point; the counters give the assemblages calculated at every point
 // and, from the closing table, those accepted there on average. The
 // baseline is the pseudosection of the same rock without minimisation
-// (pf-pseudo, 3 by 4 points).
+// (pf-pseudo, 3 by 4 points). The argument is the number of threads.
 struct RunCounts {
   int assemblages = 0;  // calculated, each at every grid point
   double accepted = 0;  // per grid point, from the closing table's n
@@ -248,7 +249,8 @@ RunCounts countsOf(const std::string& dataFile) {
 
 void BM_MinimisationPerGridPoint(benchmark::State& state) {
   const RunCounts c = countsOf("pf-gmin.txt");
-  for (auto _ : state) benchmark::DoNotOptimize(wholeRun("pf-gmin.txt"));
+  const int threads = static_cast<int>(state.range(0));
+  for (auto _ : state) benchmark::DoNotOptimize(wholeRun("pf-gmin.txt", threads));
   state.counters["grid_points"] = c.gridPoints;
   state.counters["assemblages_tried_per_point"] = c.assemblages;
   state.counters["accepted_per_point"] = c.accepted;
@@ -256,7 +258,7 @@ void BM_MinimisationPerGridPoint(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(state.iterations()) * c.gridPoints,
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_MinimisationPerGridPoint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MinimisationPerGridPoint)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 void BM_PseudosectionBaseline(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(wholeRun("pf-pseudo.txt"));

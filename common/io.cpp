@@ -37,6 +37,10 @@ int Io::tokenCapacity() const {
 }
 
 void Io::putstr(int before, std::string_view text, int after, unsigned mask) {
+  if (recorded_ != nullptr) {
+    recorded_->push_back({before, std::string(text), after, mask});
+    return;
+  }
   BSet wanted = BSet::ofMask(mask).intersect(outputcontrol);
   if (wanted.contains(kEditor)) bomb("putstr", "TE not impemented yet");
   if (wanted.contains(kConsole)) {
@@ -130,7 +134,21 @@ void Io::flushOutput(int member) {
   if (member >= 0 && member <= kLastMember && streams_[member]) streams_[member]->flush();
 }
 
+void Io::recordFor(const Io& target, std::vector<PutCall>* calls) {
+  recordTarget_ = &target;
+  recorded_ = calls;
+  pageWidth = target.pageWidth;
+  dontwrap = target.dontwrap;
+  outputcontrol = target.outputcontrol;
+}
+
+void Io::replay(const std::vector<PutCall>& calls, std::size_t from, std::size_t to) {
+  for (std::size_t k = from; k < to && k < calls.size(); ++k)
+    putstr(calls[k].before, calls[k].text, calls[k].after, calls[k].mask);
+}
+
 bool Io::isOpen(int member) const {
+  if (recordTarget_ != nullptr) return recordTarget_->isOpen(member);
   return member >= 0 && member <= kLastMember && streams_[member] != nullptr;
 }
 

@@ -44,6 +44,14 @@ inline constexpr int kDefaultPageWidth = 80;
 inline constexpr int kPlotterPageWidth = 150;
 inline constexpr std::size_t kMaxLine = 240;  // a built line takes no fields past this
 
+// One putstr call, as a recording Io keeps it.
+struct PutCall {
+  int before = 0;
+  std::string text;
+  int after = 0;
+  unsigned mask = 0;
+};
+
 class Io {
  public:
   Io(Program program, std::istream& consoleIn, std::ostream& consoleOut, FileSystem& files);
@@ -73,6 +81,13 @@ class Io {
   void writeRaw(int member, std::string_view bytes);
 
   int tokenCapacity() const;
+
+  // Recording: putstr keeps its calls in `calls` instead of writing them,
+  // and isOpen answers as `target` does. Work done on another thread is
+  // written later, by `replay` on the Io it was recorded for, in the order
+  // one thread would have written it.
+  void recordFor(const Io& target, std::vector<PutCall>* calls);
+  void replay(const std::vector<PutCall>& calls, std::size_t from, std::size_t to);
 
   // The files the run reads, so that no output file is made over one of them.
   void noteInput(const std::string& name) { inputs_.push_back(name); }
@@ -108,6 +123,8 @@ class Io {
   std::array<std::string, kLastMember + 1> names_;
   std::vector<std::string> inputs_;
   long heap_ = 0;
+  const Io* recordTarget_ = nullptr;
+  std::vector<PutCall>* recorded_ = nullptr;
   // the calculator's PostScript copy: the line being built and the page position
   std::string psLine_;
   int psY_ = 0;

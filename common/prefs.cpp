@@ -85,6 +85,10 @@ void applyCalculatorKey(const std::string& key, const Tokens& line, Prefs& prefs
     int limit;
     std::string message;
     if (readInteger(line[2], limit, message) && limit > 0) prefs.gridlimit = limit;
+  } else if (key == "threads") {
+    int threads;
+    std::string message;
+    if (readInteger(line[2], threads, message) && threads > 0) prefs.threads = threads;
   }
   // axfile, setpagelength and unknown keys are accepted and ignored
 }

@@ -30,6 +30,9 @@ struct Prefs {
   // Gibbs energy minimisation: the most grid points minimised (more switch
   // minimisation off for the run)
   int gridlimit = 400;
+  // Gibbs energy minimisation: threads that calculate assemblages side by
+  // side (0: one per core)
+  int threads = 0;
 };
 
 Prefs defaultPrefs(Program program);

@@ -1,6 +1,8 @@
 #include "calc/driver/calculator.h"
 
+#include <algorithm>
 #include <new>
+#include <thread>
 
 #include "calc/ax/axfile.h"
 #include "calc/endmembers/lists.h"
@@ -248,6 +250,9 @@ void runPass(Io& io, CalculatorRun& run) {
                                   run.phases,          run.oxides,      run.phaseDiagram,
                                   run.prefs.drawnames, run.files.suffix};
       context.gridLimit = run.prefs.gridlimit;
+      context.threads = run.prefs.threads > 0
+                            ? run.prefs.threads
+                            : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
       nlesetup(io, context);
       return;
     }

@@ -3,8 +3,12 @@
 // unknowns and equations, the hand-over to the reactions calculation when
 // only pure phases are chosen, and the outer loop.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <numeric>
+#include <sstream>
+#include <thread>
 
 #include "calc/phasediagram/loop.h"
 #include "calc/phasediagram/pseudo.h"
@@ -264,6 +268,79 @@ int drawingWidth(const std::vector<Candidate>& list, bool modes) {
   return width;
 }
 
+// One assemblage calculated on a worker thread: its output calls and its
+// bookings on the grid, held to be written in order.
+struct WorkerResult {
+  std::vector<PutCall> calls;
+  std::vector<LoopState::Booking> bookings;
+  int pointsTried = 0;
+  int pointsAccepted = 0;
+  std::exception_ptr fault;
+};
+
+// The assemblages of one variance of a minimisation, calculated side by
+// side: each starts its points afresh and draws nothing from shared state,
+// so that written in order their output is what one thread writes.
+void solveSideBySide(Io& io, LoopContext& c, LoopState& state, const Assemblage& system,
+                     const std::vector<Candidate>& list) {
+  std::vector<std::size_t> taken;
+  for (std::size_t k = 0; k < list.size(); ++k) {
+    if (!list[k].taken) continue;
+    if (list[k].nu - list[k].isopleths < 1) break;  // the run stops there, in order
+    taken.push_back(k);
+  }
+  std::vector<WorkerResult> results(taken.size());
+  const int first = state.assemblages;
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    std::istringstream in;
+    std::ostringstream out;
+    MemoryFiles files;
+    Io worker(Program::calculator, in, out, files);
+    for (std::size_t n = next++; n < taken.size(); n = next++) {
+      WorkerResult& r = results[n];
+      worker.recordFor(io, &r.calls);
+      LoopState ws(worker, c, system);
+      ws.assemblages = first + static_cast<int>(n);
+      ws.drawing = state.drawing;
+      ws.recorded = &r.calls;
+      try {
+        solve(worker, ws, list[taken[n]]);
+      } catch (...) {
+        r.fault = std::current_exception();
+      }
+      r.bookings = std::move(ws.bookings);
+      r.pointsTried = ws.pointsTried;
+      r.pointsAccepted = ws.pointsAccepted;
+    }
+  };
+  const int count = std::min(c.threads, static_cast<int>(taken.size()));
+  std::vector<std::thread> threads;
+  for (int t = 1; t < count; ++t) threads.emplace_back(work);
+  work();
+  for (std::thread& t : threads) t.join();
+
+  const PhaseDiagramSetup& setup = c.setup;
+  std::size_t n = 0;
+  for (const Candidate& candidate : list) {
+    if (setup.infolevel >= 2) debugListing(io, candidate, static_cast<int>(setup.phases.size()));
+    if (!candidate.taken) continue;
+    if (candidate.nu - candidate.isopleths < 1) bomb("make", "nu < 1");
+    const WorkerResult& r = results[n++];
+    std::size_t written = 0;
+    for (const LoopState::Booking& booking : r.bookings) {
+      io.replay(r.calls, written, booking.at);
+      written = booking.at;
+      applyBooking(io, state, booking);
+    }
+    io.replay(r.calls, written, r.calls.size());
+    ++state.assemblages;
+    state.pointsTried += r.pointsTried;
+    state.pointsAccepted += r.pointsAccepted;
+    if (r.fault) std::rethrow_exception(r.fault);
+  }
+}
+
 }  // namespace
 
 void runassemblages(Io& io, LoopContext& c) {
@@ -305,6 +382,12 @@ void runassemblages(Io& io, LoopContext& c) {
   if (io.isOpen(kOfile)) algebraLegend(io, algebraSwitches(c.script));
   for (std::size_t k = 0; k < lists.size(); ++k) {
     useVariance(vmin + static_cast<int>(k));
+    // (isopleths draw random starting values from the shared tables: those
+    // calculations keep to one thread)
+    if (setup.dogmin && c.threads > 1 && setup.isopleths.empty()) {
+      solveSideBySide(io, c, state, system, lists[k]);
+      continue;
+    }
     for (const Candidate& candidate : lists[k]) {
       if (setup.infolevel >= 2) debugListing(io, candidate, static_cast<int>(setup.phases.size()));
       if (!candidate.taken) continue;

@@ -104,7 +104,10 @@ std::string winnerText(const GridRecord& r, const std::vector<std::string>& phas
   if (r.count == 0) return "none";
   std::string text;
   for (std::size_t j = 0; j < phases.size(); ++j)
-    if (r.winner[j]) text += (text.empty() ? "" : " ") + phases[j];
+    if (r.winner[j]) {
+      if (!text.empty()) text += ' ';
+      text += phases[j];
+    }
   return text;
 }
 
@@ -126,8 +129,14 @@ void winnerBlocks(Io& io, const WindowState& w, const MinimisationGrid& grid,
     }
     const bool zeroMode = either.size() == 1 && one.count > 0 && two.count > 0;
     std::string line = drawingName(d, 1, 0) + "  ";
-    for (const std::string& name : zeroMode ? both : any) line += " " + name;
-    if (zeroMode) line += " - " + either.front();
+    for (const std::string& name : zeroMode ? both : any) {
+      line += ' ';
+      line += name;
+    }
+    if (zeroMode) {
+      line += " - ";
+      line += either.front();
+    }
     io.putstr(0, "", 1, kToOfile);
     io.putstr(0, "% " + winnerText(one, phases) + " | " + winnerText(two, phases), 1, kToOfile);
     io.putstr(0, line + "  line", 1, kToOfile);

@@ -36,6 +36,7 @@ struct LoopContext {
   bool drawnames = false;
   std::string label;
   const Dataset* dataset = nullptr;  // its covariance matrix gives the uncertainties
+  int threads = 1;                   // a minimisation's assemblages side by side
 };
 
 void runassemblages(Io& io, LoopContext& context);

@@ -342,7 +342,9 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
     setup.dogmin = false;
   gibbsAtCentre(io, system, w, setup.gibbs);
 
-  LoopContext loop{script, w, tables, setup, context.drawnames, context.label, &context.dataset};
+  LoopContext loop{
+      script,         w, tables, setup, context.drawnames, context.label, &context.dataset,
+      context.threads};
   runassemblages(io, loop);
   if (setup.dogmin) gminfo(io, w, chosenPhaseNames(setup), setup.grid);
 }

@@ -197,6 +197,7 @@ struct PhaseDiagramContext {
   bool drawnames = false;  // the preference: drawing blocks ready for the drawing program
   std::string label;       // names the drawing (the run's suffix)
   int gridLimit = kDefaultGridLimit;  // the preference: largest minimisation grid
+  int threads = 1;                    // the preference: threads of a minimisation
 };
 
 // Names of the chosen phases, solutions first.

@@ -15,6 +15,17 @@
 
 namespace pf {
 
+void applyBooking(Io& io, LoopState& s, const LoopState::Booking& booking) {
+  PhaseDiagramSetup& setup = s.c.setup;
+  MinimisationGrid& grid = setup.grid;
+  gridbook(grid.records[static_cast<std::size_t>(booking.record)], booking.G, booking.present);
+  if (!grid.single()) return;
+  if (!listEquilibrium(grid, SinglePointEntry{booking.present, booking.G, booking.modes})) {
+    s.endMarks();
+    tooManyEquilibria(io, s.c.windows, chosenPhaseNames(setup), grid);
+  }
+}
+
 LoopState::LoopState(Io& io_, LoopContext& context, const Assemblage& system_)
     : io(io_), c(context), system(system_) {
   for (int k = 1; k <= system.run.components(); ++k)
@@ -275,21 +286,23 @@ ProjectionRows projectionOf(LoopState& s, EquilibriumSystem& sys, const Candidat
 void bookPoint(Io& io, LoopState& s, const Candidate& candidate, const PointResult& r,
                const BulkPoint& b) {
   PhaseDiagramSetup& setup = s.c.setup;
-  MinimisationGrid& grid = setup.grid;
-  const int k = grid.find(r.values[kPQuantity], r.values[kTQuantity]);
+  const int k = setup.grid.find(r.values[kPQuantity], r.values[kTQuantity]);
   if (k < 0) return;
-  std::vector<bool> present(setup.phases.size(), false);
-  std::vector<Real> modes(setup.phases.size(), 0);
+  LoopState::Booking booking;
+  booking.record = k;
+  booking.G = b.pseudo.G;
+  booking.present.assign(setup.phases.size(), false);
+  booking.modes.assign(setup.phases.size(), 0);
   for (std::size_t j = 0; j < candidate.phases.size(); ++j) {
-    present[static_cast<std::size_t>(candidate.phases[j])] = true;
-    modes[static_cast<std::size_t>(candidate.phases[j])] = b.pseudo.modes[j];
+    booking.present[static_cast<std::size_t>(candidate.phases[j])] = true;
+    booking.modes[static_cast<std::size_t>(candidate.phases[j])] = b.pseudo.modes[j];
   }
-  gridbook(grid.records[static_cast<std::size_t>(k)], b.pseudo.G, present);
-  if (!grid.single()) return;
-  if (!listEquilibrium(grid, SinglePointEntry{present, b.pseudo.G, modes})) {
-    s.endMarks();
-    tooManyEquilibria(io, s.c.windows, chosenPhaseNames(setup), grid);
+  if (s.recorded != nullptr) {
+    booking.at = s.recorded->size();
+    s.bookings.push_back(std::move(booking));
+    return;
   }
+  applyBooking(io, s, booking);
 }
 
 // The values shown for the set activities and mu of a point.

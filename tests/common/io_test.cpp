@@ -217,3 +217,46 @@ TEST(Files, LinesEndInLfCrLfOrCr) {
 }
 
 }  // namespace pf
+
+namespace pf {
+
+// Output recorded for an Io and replayed on it later, in pieces, is what
+// writing it there at once gives: line ends, masks, a long console line cut
+// at the page width, the system's bytes shown as UTF-8 on the console only.
+TEST(Putstr, RecordedCallsReplayAsWrittenAtOnce) {
+  const std::string degree = "T(" + std::string(1, kDegree) + "C)";
+  auto write = [&](Io& io) {
+    io.putstr(0, "mode", 0, kToAll);
+    io.putstr(0, " " + degree, 2, kToConsoleLog);
+    io.putstr(1, std::string(97, 'x'), 1, kToAll);
+    io.putstr(0, "log only", 1, kToLog);
+    io.putstr(0, "drawing", 1, kToOfile);  // not open: nowhere
+    io.endLine(kToResultsLog);
+  };
+  Console direct, later;
+  for (Console* c : {&direct, &later}) {
+    c->openLog();
+    c->io.openOutput(kOutfile, "pf-o.txt", false);
+    c->io.pageWidth = 83;
+    c->io.utf8Console = true;
+  }
+  write(direct.io);
+
+  std::vector<PutCall> calls;
+  Console worker;
+  worker.io.recordFor(later.io, &calls);
+  EXPECT_TRUE(worker.io.isOpen(kLogfile));
+  EXPECT_FALSE(worker.io.isOpen(kOfile));
+  write(worker.io);
+  EXPECT_EQ(worker.text(), "");
+  later.io.replay(calls, 0, 2);
+  later.io.replay(calls, 2, calls.size() + 3);  // past the end: the rest
+  later.io.flushOutput(kOutfile);
+  direct.io.flushOutput(kOutfile);
+  EXPECT_EQ(later.text(), direct.text());
+  EXPECT_EQ(later.log(), direct.log());
+  EXPECT_EQ(later.file("pf-o.txt"), direct.file("pf-o.txt"));
+  EXPECT_NE(direct.text().find("x#\n"), std::string::npos) << direct.text();
+}
+
+}  // namespace pf

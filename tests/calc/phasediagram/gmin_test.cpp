@@ -188,3 +188,45 @@ TEST(Minimisation, DemoWinnersAreTheLowest) {
 
 }  // namespace
 }  // namespace pf
+
+namespace pf {
+namespace {
+
+// Assemblages calculated side by side are written in the order one thread
+// writes them: console, results, drawing file and log, byte for byte, with
+// the demo grid, a lopsided grid of the same rock with three variances, a
+// single point with its ranking, and the winners drawn.
+TEST(Minimisation, ThreadsWriteWhatOneThreadWrites) {
+  const std::string rock =
+      "which ol opx q\nsetexcess\ndogmin yes\nsetbulk yes 51.5 39.2 9.3\ninfolevel 0\n";
+  struct Case {
+    std::string script;
+    bool drawnames;
+  };
+  const Case cases[] = {
+      {testing::readWholeFile(std::string(PF_SOURCE_DIR) + "/examples/pf-gmin.txt"), false},
+      {rock + "setvar 4\nsetTwindow 530 870\nsetPwindow 1.7 13\nsetTinterval 85\n"
+              "setPinterval 3.3\n",
+       true},
+      {rock + "infolevel 1\nsetvar 3\nsetTwindow 640 640\nsetPwindow 2.9 2.9\n", false},
+  };
+  for (const Case& c : cases) {
+    std::map<int, std::vector<std::string>> out;
+    for (int threads : {1, 2, 5}) {
+      Mode1Run run(c.script.substr(0, c.script.find("\n*")) + "\n", "", c.drawnames);
+      run.threads = threads;
+      run.d.io.openOutput(kLogfile, "pf-log.txt", false);
+      run.run();
+      out[threads] = {run.d.console(), run.results(), run.drawing(),
+                      run.d.files.contents["pf-log.txt"]};
+    }
+    // winners were found
+    EXPECT_TRUE(holds(out[1][1], "    " + std::string(1, kBullet) + "    ")) << out[1][1];
+    for (int threads : {2, 5})
+      for (std::size_t k = 0; k < out[1].size(); ++k)
+        EXPECT_EQ(out[threads][k], out[1][k]) << threads << " threads, output " << k;
+  }
+}
+
+}  // namespace
+}  // namespace pf

@@ -23,6 +23,7 @@ struct Mode1Run {
   OxideTable oxides = makeOxideTable();
   PhaseDiagramMemory memory;
   bool drawnames = false;
+  int threads = 1;  // of a minimisation
 
   Mode1Run(const std::string& scriptText, const std::string& answers, bool names = false)
       : d(answers), script(scriptOf(scriptText)), ds(demoSetup()), drawnames(names) {
@@ -37,6 +38,7 @@ struct Mode1Run {
   }
   void run() {
     PhaseDiagramContext context{script, w, ds, tables, oxides, memory, drawnames, "run"};
+    context.threads = threads;
     nlesetup(d.io, context);
   }
   std::string results() { return d.files.contents["pf-run-o.txt"]; }
