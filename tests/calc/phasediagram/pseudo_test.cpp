@@ -78,7 +78,8 @@ TEST(Bulk, FluidInExcessIsPutBackOnlyWhenLeftOut) {
   BulkSetupInput in;
   in.components = {"SiO2", "MgO", "H2O"};
   in.fluidExcess = true;
-  for (const std::string line : {"setbulk 30 70\n", "setbulk 30 50 20\n"}) {
+  for (const std::string& line :
+       std::vector<std::string>{"setbulk 30 70\n", "setbulk 30 50 20\n"}) {
     Dialogue d;
     ScriptSettings script = testing::scriptOf(line);
     BulkComposition b = setbulk(d.io, script, demoTables(), in);
