@@ -89,15 +89,15 @@ Demo& demo() {
 std::unique_ptr<pf::EquilibriumSystem> systemOf(const std::vector<std::string>& phases,
                                                 const pf::CrossRefRequest& request) {
   Demo& d = demo();
-  pf::AssemblageSpec spec;
+  pf::AssemblagePlan plan;
   for (const std::string& name : phases) {
     int s = d.tables.findSolution(name);
     if (s >= 0)
-      spec.solutions.push_back(s);
+      plan.solutions.push_back(s);
     else
-      spec.pures.push_back(d.tables.findPure(name));
+      plan.pures.push_back(d.tables.findPure(name));
   }
-  pf::Assemblage a = pf::makeAssemblage(d.tables, spec);
+  pf::Assemblage a = pf::makeAssemblage(d.tables, plan);
   pf::FinderOptions options;
   options.caller = pf::FinderCaller::phaseDiagram;
   options.intersections = false;

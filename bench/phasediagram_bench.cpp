@@ -142,10 +142,10 @@ struct SolvedPoint {
 
   SolvedPoint() {
     const pf::PhaseTables& tables = demoTables();
-    pf::AssemblageSpec spec;
-    spec.solutions = {tables.findSolution("ol"), tables.findSolution("opx")};
-    spec.pures = {tables.findPure("q")};
-    pf::Assemblage a = pf::makeAssemblage(tables, spec);
+    pf::AssemblagePlan plan;
+    plan.solutions = {tables.findSolution("ol"), tables.findSolution("opx")};
+    plan.pures = {tables.findPure("q")};
+    pf::Assemblage a = pf::makeAssemblage(tables, plan);
     pf::FinderOptions finder;
     finder.caller = pf::FinderCaller::phaseDiagram;
     finder.progress = false;

@@ -138,15 +138,15 @@ Real Assemblage::amount(int c, int e) const {
          run.divisor[static_cast<std::size_t>(c + 1)];
 }
 
-Assemblage makeAssemblage(const PhaseTables& tables, const AssemblageSpec& spec) {
+Assemblage makeAssemblage(const PhaseTables& tables, const AssemblagePlan& plan) {
   Assemblage a;
-  a.basis = spec.basis;
+  a.basis = plan.basis;
   a.run.names = {""};
   a.run.em = {EndMember{}};
   a.run.activity = {0};
   a.run.sdActivity = {0};
 
-  for (int s : sortedUnique(spec.solutions)) {
+  for (int s : sortedUnique(plan.solutions)) {
     if (s < 0 || s >= tables.solutionCount()) bomb(kProcedure, "no such solution phase", 1);
     const SolutionPhase& phase = tables.solutions[static_cast<std::size_t>(s)];
     addPhase(a, PhaseKind::solution, s, phase.name);
@@ -156,14 +156,14 @@ Assemblage makeAssemblage(const PhaseTables& tables, const AssemblageSpec& spec)
       addEndMember(a, em.name, l, em.record, 1, em.excluded);
     }
   }
-  for (int s : sortedUnique(spec.pures)) {
+  for (int s : sortedUnique(plan.pures)) {
     if (s < 0 || s >= tables.pureCount()) bomb(kProcedure, "no such pure phase", 1);
     const PurePhase& phase = tables.pures[static_cast<std::size_t>(s)];
     if (!phase.hasRecord) bomb(kProcedure, "end-member data not set up for " + phase.name, 1);
     addPhase(a, PhaseKind::pure, s, phase.name);
     addEndMember(a, phase.name, 0, phase.record, phase.activity, false);
   }
-  for (const MuPhaseSpec& mu : spec.muPhases) {
+  for (const MuPhasePlan& mu : plan.muPhases) {
     addPhase(a, PhaseKind::mu, -1, mu.name);
     a.phases.back().mu = mu.mu;
     a.phases.back().muPerKelvin = mu.muPerKelvin;
@@ -173,7 +173,7 @@ Assemblage makeAssemblage(const PhaseTables& tables, const AssemblageSpec& spec)
 
   const int n = a.endMemberCount();
   a.run.cov.assign(static_cast<std::size_t>((n + 1) * (n + 1)), 0);
-  formComponents(a, spec.componentRows);
+  formComponents(a, plan.componentRows);
   return a;
 }
 

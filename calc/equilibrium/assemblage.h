@@ -60,16 +60,16 @@ struct AssemblageEndMember {
 };
 
 // The caller's choice of phases for makeAssemblage.
-struct MuPhaseSpec {
+struct MuPhasePlan {
   std::string name;
   EndMember record;  // gives the composition; its Gibbs energy is not used
   Real mu = 0;
   Real muPerKelvin = 0;
 };
-struct AssemblageSpec {
+struct AssemblagePlan {
   std::vector<int> solutions;  // indices into tables.solutions, each once
   std::vector<int> pures;      // indices into tables.pures, each once
-  std::vector<MuPhaseSpec> muPhases;
+  std::vector<MuPhasePlan> muPhases;
   // Oxide-table rows (1..19) of the components, in the order wanted (a bulk
   // calculation gives the system's components, so that the assemblage's
   // compositions line up with the bulk). Empty: the rows the end-members
@@ -102,7 +102,7 @@ struct Assemblage {
 
 // Builds the assemblage from the phase tables, whose end-member records must
 // have been filled (`makeemtd`). Bombs ("makecrossrefs") past 200 end-members.
-Assemblage makeAssemblage(const PhaseTables& tables, const AssemblageSpec& spec);
+Assemblage makeAssemblage(const PhaseTables& tables, const AssemblagePlan& plan);
 
 // The end-members the a-x file excludes, as run numbers (1-based), for the
 // reaction finder's options.

@@ -19,27 +19,27 @@
 
 namespace pf {
 
-AssemblageSpec chosenSpec(const PhaseDiagramSetup& setup, const PhaseTables& tables) {
-  AssemblageSpec spec;
+AssemblagePlan chosenPlan(const PhaseDiagramSetup& setup, const PhaseTables& tables) {
+  AssemblagePlan plan;
   for (const ChosenPhase& p : setup.phases)
-    (p.ref.solution ? spec.solutions : spec.pures).push_back(p.ref.index);
-  if (setup.mus.empty()) return spec;
+    (p.ref.solution ? plan.solutions : plan.pures).push_back(p.ref.index);
+  if (setup.mus.empty()) return plan;
   // a mu phase takes the composition of its end-member
-  Assemblage plain = makeAssemblage(tables, spec);
+  Assemblage plain = makeAssemblage(tables, plan);
   for (const SetQuantity& q : setup.mus) {
-    MuPhaseSpec mu;
+    MuPhasePlan mu;
     mu.name = q.name;
     mu.record = plain.run.em[static_cast<std::size_t>(q.endMember)];
     mu.mu = q.value;
-    spec.muPhases.push_back(mu);
+    plan.muPhases.push_back(mu);
   }
   for (int c = 1; c <= plain.run.components(); ++c)
-    spec.componentRows.push_back(plain.run.componentRow[static_cast<std::size_t>(c)]);
-  return spec;
+    plan.componentRows.push_back(plain.run.componentRow[static_cast<std::size_t>(c)]);
+  return plan;
 }
 
 Assemblage chosenSystem(const PhaseDiagramSetup& setup, const PhaseTables& tables) {
-  return makeAssemblage(tables, chosenSpec(setup, tables));
+  return makeAssemblage(tables, chosenPlan(setup, tables));
 }
 
 int enumerationVariance(const PhaseDiagramSetup& setup) {

@@ -45,7 +45,7 @@ void runassemblages(Io& io, LoopContext& context);
 
 // The chosen system as one assemblage: all chosen phases (and the mu phases),
 // over its components. The loop's assemblages use its component order.
-AssemblageSpec chosenSpec(const PhaseDiagramSetup& setup, const PhaseTables& tables);
+AssemblagePlan chosenPlan(const PhaseDiagramSetup& setup, const PhaseTables& tables);
 Assemblage chosenSystem(const PhaseDiagramSetup& setup, const PhaseTables& tables);
 
 // One combination of the chosen phases, with the counts that judged it.
@@ -75,7 +75,7 @@ std::vector<Candidate> candidates(const PhaseDiagramSetup& setup, const PhaseTab
 // ---- the points -------------------------------------------------------------------
 
 // One point of the calculation: the values of the set quantities.
-struct PointSpec {
+struct PointPlan {
   Real P = 0;                  // kbar: held, or the starting value when P is solved
   Real T = 0;                  // K
   std::vector<Real> isopleth;  // per isopleth of the setup
@@ -85,7 +85,7 @@ struct PointSpec {
 
 // Every combination of the values of the set quantities: isopleths and
 // varied activities outermost, then the P list, then the T list.
-std::vector<PointSpec> pointList(const PhaseDiagramSetup& setup, const WindowState& w);
+std::vector<PointPlan> pointList(const PhaseDiagramSetup& setup, const WindowState& w);
 
 // ---- the results ---------------------------------------------------------------------
 

@@ -6,7 +6,7 @@
 
 namespace pf {
 
-std::vector<PointSpec> pointList(const PhaseDiagramSetup& setup, const WindowState& w) {
+std::vector<PointPlan> pointList(const PhaseDiagramSetup& setup, const WindowState& w) {
   // the lists, outermost first: isopleths, varied activities and mu, P, T
   std::vector<const std::vector<Real>*> lists;
   for (const IsoplethSetting& iso : setup.isopleths) lists.push_back(&iso.values);
@@ -27,10 +27,10 @@ std::vector<PointSpec> pointList(const PhaseDiagramSetup& setup, const WindowSta
   std::size_t inner = lists.size() - 1;
   while (inner > 0 && lists[inner]->size() < 2) --inner;
 
-  std::vector<PointSpec> points;
+  std::vector<PointPlan> points;
   std::vector<std::size_t> at(lists.size(), 0);
   for (bool first = true;; first = false) {
-    PointSpec p;
+    PointPlan p;
     for (std::size_t i = 0; i < firstRow; ++i) p.isopleth.push_back((*lists[i])[at[i]]);
     for (std::size_t i = firstRow; i < pList; ++i) p.row.push_back((*lists[i])[at[i]]);
     p.P = (*lists[pList])[at[pList]];

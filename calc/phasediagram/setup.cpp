@@ -166,11 +166,11 @@ BulkSetupInput bulkInput(const Assemblage& system, const PhaseDiagramSetup& setu
   return in;
 }
 
-AssemblageSpec systemSpec(const PhaseDiagramSetup& setup) {
-  AssemblageSpec spec;
+AssemblagePlan systemPlan(const PhaseDiagramSetup& setup) {
+  AssemblagePlan plan;
   for (const ChosenPhase& p : setup.phases)
-    (p.ref.solution ? spec.solutions : spec.pures).push_back(p.ref.index);
-  return spec;
+    (p.ref.solution ? plan.solutions : plan.pures).push_back(p.ref.index);
+  return plan;
 }
 
 }  // namespace
@@ -293,7 +293,7 @@ void nlesetup(Io& io, PhaseDiagramContext& context) {
   whichphases(io, tables, script, context.memory, setup);
   setexcessphases(io, script, setup);
   readChosenRecords(tables, context.dataset, setup);
-  Assemblage system = makeAssemblage(tables, systemSpec(setup));
+  Assemblage system = makeAssemblage(tables, systemPlan(setup));
   notePresence(system, setup);
   gibbsQuestions(io, script, setup);
 

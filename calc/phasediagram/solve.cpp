@@ -62,24 +62,24 @@ namespace {
 
 // ---- the assemblage ------------------------------------------------------------
 
-AssemblageSpec specOf(const LoopState& s, const Candidate& candidate) {
-  AssemblageSpec spec;
+AssemblagePlan planOf(const LoopState& s, const Candidate& candidate) {
+  AssemblagePlan plan;
   const PhaseDiagramSetup& setup = s.c.setup;
   for (int k : candidate.phases) {
     const ChosenPhase& p = setup.phases[static_cast<std::size_t>(k)];
-    (p.ref.solution ? spec.solutions : spec.pures).push_back(p.ref.index);
+    (p.ref.solution ? plan.solutions : plan.pures).push_back(p.ref.index);
   }
   const int n = static_cast<int>(setup.phases.size());
   for (std::size_t m = 0; m < setup.mus.size(); ++m) {
     const AssemblagePhase& mu = s.system.phases[static_cast<std::size_t>(n) + m];
-    MuPhaseSpec spec1;
-    spec1.name = mu.name;
-    spec1.record = s.system.run.em[static_cast<std::size_t>(mu.firstEndMember + 1)];
-    spec1.mu = setup.mus[m].value;
-    spec.muPhases.push_back(spec1);
+    MuPhasePlan plan1;
+    plan1.name = mu.name;
+    plan1.record = s.system.run.em[static_cast<std::size_t>(mu.firstEndMember + 1)];
+    plan1.mu = setup.mus[m].value;
+    plan.muPhases.push_back(plan1);
   }
-  spec.componentRows = s.componentRows;
-  return spec;
+  plan.componentRows = s.componentRows;
+  return plan;
 }
 
 void progressHeader(Io& io, const LoopState& s, const Candidate& candidate, int number) {
@@ -306,7 +306,7 @@ void bookPoint(Io& io, LoopState& s, const Candidate& candidate, const PointResu
 }
 
 // The values shown for the set activities and mu of a point.
-std::vector<Real> shownRow(const LoopState& s, const PointSpec& p) {
+std::vector<Real> shownRow(const LoopState& s, const PointPlan& p) {
   const PhaseDiagramSetup& setup = s.c.setup;
   std::vector<Real> shown;
   std::size_t varied = 0;
@@ -368,7 +368,7 @@ void legalOrder(Io& io, LoopState& s, EquilibriumSystem& sys, int phase, int hel
 
 // `setx`: the set quantities of the point, and the starting values of the
 // unknowns when the point starts afresh.
-void setx(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set, const PointSpec& p,
+void setx(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set, const PointPlan& p,
           bool fresh) {
   const WindowState& w = s.c.windows;
   if (fresh) sys.resetGuesses();
@@ -437,7 +437,7 @@ bool spreadStart(const LoopState& s, EquilibriumSystem& sys, Real fraction) {
 }
 
 int solvePoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set,
-               const PointSpec& p, bool warm) {
+               const PointPlan& p, bool warm) {
   NleOptions quiet = sys.settings().solver;
   quiet.printLevel = std::min(quiet.printLevel, 1);
   auto attempt = [&](bool staged) {
@@ -528,21 +528,21 @@ std::string markOf(const WindowState& w, const Settings& set, const PointResult&
 Real simplecalc(EquilibriumSystem& system, const WindowState& w, int fluidtype) {
   if (!knownToSimplecalc(fluidtype)) bomb("simplecalc", "unknown fluidtype");
   int q = 0;
-  LineSpec spec;
+  LinePlan plan;
   switch (w.calcvariable) {
     case kVarT:
       q = kTQuantity;
-      spec.kind = kRangeT;
-      spec.lo = w.Tlow;
-      spec.hi = w.Thigh;
-      spec.base = kBaseT;
+      plan.kind = kRangeT;
+      plan.lo = w.Tlow;
+      plan.hi = w.Thigh;
+      plan.base = kBaseT;
       break;
     case kVarP:
       q = kPQuantity;
-      spec.kind = kRangeP;
-      spec.lo = w.Plow;
-      spec.hi = w.Phigh;
-      spec.base = kBaseP;
+      plan.kind = kRangeP;
+      plan.lo = w.Plow;
+      plan.hi = w.Phigh;
+      plan.base = kBaseP;
       break;
     default:
       bomb("calc", "unknown calcvariable");
@@ -560,9 +560,9 @@ Real simplecalc(EquilibriumSystem& system, const WindowState& w, int fluidtype) 
     v.slope = system.lastJacobian()(0, 0) * n * scale;
     return v;
   };
-  LineRoots roots = find(f, spec);
+  LineRoots roots = find(f, plan);
   Real root = roots.first;
-  if (insideLine(spec, root)) {
+  if (insideLine(plan, root)) {
     system.setValue(q, root);
     system.evaluateAtValues(false);
   }
@@ -573,7 +573,7 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
   const PhaseDiagramSetup& setup = s.c.setup;
   const WindowState& w = s.c.windows;
   const int number = ++s.assemblages;
-  Assemblage a = makeAssemblage(s.c.tables, specOf(s, candidate));
+  Assemblage a = makeAssemblage(s.c.tables, planOf(s, candidate));
   s.endMarks();
   progressHeader(io, s, candidate, number);
   if (setup.infolevel >= 2 && candidate.rankDeficit > 0)
@@ -625,7 +625,7 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
   const bool simple =
       setup.v == 1 && sys.unknownCount() == 1 && sys.reactionCount() == 1 && !setup.bulk;
   const int increments = setup.bulk ? bulk.count() : 1;
-  for (const PointSpec& p : s.points) {
+  for (const PointPlan& p : s.points) {
     if (p.newLine) {
       lineStarted = true;
       warm = false;

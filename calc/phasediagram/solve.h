@@ -16,7 +16,7 @@ struct LoopState {
   LoopContext& c;
   const Assemblage& system;
   std::vector<int> componentRows;  // the system's components, as oxide-table rows
-  std::vector<PointSpec> points;
+  std::vector<PointPlan> points;
   DrawingState drawing;
   int assemblages = 0;  // assemblages calculated so far
   int pointsTried = 0;

@@ -215,25 +215,25 @@ Real slopeAlong(ReactionContext& c, const Reaction& r, const DiagramPoint& point
   }
 }
 
-LineSpec lineSpec(const WindowState& w, int variable) {
-  LineSpec spec;
-  spec.kind = rangeCode(variable);
-  spec.lo = windowLow(w, variable);
-  spec.hi = windowHigh(w, variable);
+LinePlan linePlan(const WindowState& w, int variable) {
+  LinePlan plan;
+  plan.kind = rangeCode(variable);
+  plan.lo = windowLow(w, variable);
+  plan.hi = windowHigh(w, variable);
   switch (variable) {
     case kVarT:
-      spec.base = kBaseT;
+      plan.base = kBaseT;
       break;
     case kVarP:
-      spec.base = kBaseP;
+      plan.base = kBaseP;
       break;
     case kVarX:
-      spec.base = kBaseX;
+      plan.base = kBaseX;
       break;
     default:
       bomb("calc", "unknown calcvariable", 1);
   }
-  return spec;
+  return plan;
 }
 
 LineFunction lineFunction(ReactionContext& c, const Reaction& r, const DiagramPoint& point,
@@ -251,9 +251,9 @@ LineFunction lineFunction(ReactionContext& c, const Reaction& r, const DiagramPo
 
 LineRoots solveLine(ReactionContext& c, const Reaction& r, const DiagramPoint& point,
                     int variable) {
-  LineSpec spec = lineSpec(c.window, variable);
-  spec.n = c.newtonSteps;
-  return find(lineFunction(c, r, point, variable), spec);
+  LinePlan plan = linePlan(c.window, variable);
+  plan.n = c.newtonSteps;
+  return find(lineFunction(c, r, point, variable), plan);
 }
 
 // ---- in-window tests ----------------------------------------------------------

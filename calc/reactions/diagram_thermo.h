@@ -74,7 +74,7 @@ Real slopeAlong(ReactionContext& c, const Reaction& r, const DiagramPoint& point
 
 // The line of the reaction along `variable` through the point (the point's
 // other values held), and its roots in that variable's window.
-LineSpec lineSpec(const WindowState& w, int variable);
+LinePlan linePlan(const WindowState& w, int variable);
 LineFunction lineFunction(ReactionContext& c, const Reaction& r, const DiagramPoint& point,
                           int variable);
 LineRoots solveLine(ReactionContext& c, const Reaction& r, const DiagramPoint& point, int variable);

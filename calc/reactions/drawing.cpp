@@ -178,10 +178,10 @@ class DrawingWriter {
   std::vector<PlotPoint> firstBranch(int r) {
     const ReactionLine& line = result_.lines[r];
     const std::vector<Real>& axis = tableAxis(w_);
-    LineSpec spec = lineSpec(w_, w_.calcvariable);
+    LinePlan plan = linePlan(w_, w_.calcvariable);
     std::vector<PlotPoint> list;
     for (std::size_t j = 0; j < axis.size() && j < line.first.size(); ++j) {
-      if (!insideLine(spec, line.first[j])) continue;
+      if (!insideLine(plan, line.first[j])) continue;
       list.push_back(pointOf(r, axis[j], line.first[j]));
     }
     for (const auto& [point, at] : drawn_) {
@@ -199,10 +199,10 @@ class DrawingWriter {
   std::vector<PlotPoint> secondBranch(int r) {
     const ReactionLine& line = result_.lines[r];
     const std::vector<Real>& axis = tableAxis(w_);
-    LineSpec spec = lineSpec(w_, w_.calcvariable);
+    LinePlan plan = linePlan(w_, w_.calcvariable);
     std::vector<PlotPoint> list;
     for (std::size_t j = 0; j < axis.size() && j < line.second.size(); ++j)
-      if (insideLine(spec, line.second[j])) list.push_back(pointOf(r, axis[j], line.second[j]));
+      if (insideLine(plan, line.second[j])) list.push_back(pointOf(r, axis[j], line.second[j]));
     return list;
   }
 

@@ -123,12 +123,12 @@ Real lnKVariance(const RunEndMembers& run, const Reaction& projectedA, const Rea
 }
 
 // The point of the line nearest the middle of the table axis.
-int middleIndex(const ReactionLine& line, const LineSpec& spec) {
+int middleIndex(const ReactionLine& line, const LinePlan& plan) {
   int count = static_cast<int>(line.first.size());
   int mid = count / 2;
   for (int step = 0; step <= count; ++step) {
     for (int k : {mid - step, mid + step})
-      if (k >= 0 && k < count && insideLine(spec, line.first[k])) return k;
+      if (k >= 0 && k < count && insideLine(plan, line.first[k])) return k;
   }
   return -1;
 }
@@ -166,14 +166,14 @@ ReactionLine reactionLine(ReactionContext& c, const Reaction& r) {
     line.first.push_back(roots.first);
     line.second.push_back(roots.second);
   }
-  LineSpec spec = lineSpec(w, w.calcvariable);
-  line.middle = middleIndex(line, spec);
+  LinePlan plan = linePlan(w, w.calcvariable);
+  line.middle = middleIndex(line, plan);
   line.at = fixedPoint(w);
   if (line.middle >= 0) {
     coordinate(line.at, w.othervariable) = axis[line.middle];
     coordinate(line.at, w.calcvariable) = line.first[line.middle];
   } else {
-    coordinate(line.at, w.calcvariable) = (spec.lo + spec.hi) / 2;
+    coordinate(line.at, w.calcvariable) = (plan.lo + plan.hi) / 2;
     coordinate(line.at, w.othervariable) =
         axis.empty() ? (windowLow(w, w.othervariable) + windowHigh(w, w.othervariable)) / 2
                      : axis[axis.size() / 2];
@@ -311,11 +311,11 @@ void ptxtable(Io& io, ReactionContext& c, const std::vector<ReactionLine>& lines
     thermodynamicsRows(io, c, static_cast<int>(k + 1), line);
     io.putstr(1, (temperatures ? "Temperatures for " : "Pressures for ") + eqn + rangeOf(w), 1,
               kToAll);
-    LineSpec spec = lineSpec(w, w.calcvariable);
+    LinePlan plan = linePlan(w, w.calcvariable);
     for (std::size_t j = 0; j < axis.size(); ++j) {
       std::string row = rowLabel(w, axis[j]);
       addfield(row, rootText(w, line.first[j]), 10);
-      if (insideLine(spec, line.second[j])) addfield(row, rootText(w, line.second[j]), 10);
+      if (insideLine(plan, line.second[j])) addfield(row, rootText(w, line.second[j]), 10);
       io.putstr(0, row, 1, kToAll);
     }
     if (line.middle >= 0) {

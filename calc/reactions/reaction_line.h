@@ -26,7 +26,7 @@ struct LineValue {
 };
 using LineFunction = std::function<LineValue(Real)>;
 
-struct LineSpec {
+struct LinePlan {
   int kind = kRangeT;
   Real lo = 0;  // the window of the variable
   Real hi = 0;
@@ -47,7 +47,7 @@ struct LineRoots {
   Real second = kNoRoot;
 };
 
-bool insideLine(const LineSpec& spec, Real x);
+bool insideLine(const LinePlan& plan, Real x);
 
 // `setlimit`: the convergence tolerance at x. T: the base; P: base x P at
 // or below 1 kbar, otherwise the base; x(CO2): the difference step.
@@ -57,19 +57,19 @@ Real setlimit(int kind, Real base, Real x);
 Real xco2Step(Real base, Real x);
 
 // `calc`: dG and its slope at x; for x(CO2) the slope is a forward difference.
-LineValue calc(const LineFunction& f, const LineSpec& spec, Real x);
+LineValue calc(const LineFunction& f, const LinePlan& plan, Real x);
 
 // `iterate`: Newton steps from start. A step out of the window is put back
 // on the window limit once (x(CO2): halfway to the limit); a second exit or
 // the step limit gives kNoRoot; convergence outside the window gives lo - 1
 // or hi + 1.
-Real iterate(const LineFunction& f, const LineSpec& spec, Real start);
+Real iterate(const LineFunction& f, const LinePlan& plan, Real start);
 
 // `interval halving` between x1 < x2, whose dG must differ in sign ("same
 // sign" otherwise); `limit` halvings at most ("v2<v1" when below 1).
-Real intervalHalving(const LineFunction& f, const LineSpec& spec, Real x1, Real x2, int limit);
+Real intervalHalving(const LineFunction& f, const LinePlan& plan, Real x1, Real x2, int limit);
 
 // `find`: the roots of the line in the window.
-LineRoots find(const LineFunction& f, const LineSpec& spec);
+LineRoots find(const LineFunction& f, const LinePlan& plan);
 
 }  // namespace pf

@@ -44,7 +44,7 @@ void rstable(Io& io, ReactionContext& c, std::vector<ReactionLine>& lines,
   const WindowState& w = c.window;
   if (w.calcvariable < kVarP || w.calcvariable > kVarMu) bomb("rstable", "unknown calcvariable", 1);
   const std::vector<Real>& axis = tableAxis(w);
-  LineSpec spec = lineSpec(w, w.calcvariable);
+  LinePlan plan = linePlan(w, w.calcvariable);
   bool heading = false;
   for (std::size_t r = 0; r < lines.size(); ++r) {
     ReactionLine& line = lines[r];
@@ -56,9 +56,9 @@ void rstable(Io& io, ReactionContext& c, std::vector<ReactionLine>& lines,
     int at = -1;
     bool second = false;
     for (std::size_t j = 0; j < axis.size() && at < 0; ++j)
-      if (insideLine(spec, line.first[j])) at = static_cast<int>(j);
+      if (insideLine(plan, line.first[j])) at = static_cast<int>(j);
     for (std::size_t j = 0; j < axis.size() && at < 0; ++j)
-      if (insideLine(spec, line.second[j])) {
+      if (insideLine(plan, line.second[j])) {
         at = static_cast<int>(j);
         second = true;
       }

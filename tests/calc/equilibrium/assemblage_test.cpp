@@ -15,12 +15,12 @@
 namespace pf::testing {
 namespace {
 
-Assemblage demoAssemblage(const std::vector<std::string>& phases, AssemblageSpec extra = {}) {
-  AssemblageSpec spec = specOf(demoAx().tables, phases);
-  spec.componentRows = extra.componentRows;
-  spec.muPhases = extra.muPhases;
-  spec.basis = extra.basis;
-  return makeAssemblage(demoAx().tables, spec);
+Assemblage demoAssemblage(const std::vector<std::string>& phases, AssemblagePlan extra = {}) {
+  AssemblagePlan plan = planOf(demoAx().tables, phases);
+  plan.componentRows = extra.componentRows;
+  plan.muPhases = extra.muPhases;
+  plan.basis = extra.basis;
+  return makeAssemblage(demoAx().tables, plan);
 }
 
 int endMemberOf(const Assemblage& a, const std::string& name) {
@@ -37,8 +37,8 @@ std::vector<std::string> componentNames(const Assemblage& a) {
 }
 
 // A formula by oxide-table rows: Si 1, Al 3, Fe 4, K 9, O 10.
-MuPhaseSpec formulaPhase(const std::string& name, const std::vector<std::pair<int, Real>>& pairs) {
-  MuPhaseSpec mu;
+MuPhasePlan formulaPhase(const std::string& name, const std::vector<std::pair<int, Real>>& pairs) {
+  MuPhasePlan mu;
   mu.name = name;
   mu.record.name = name;
   for (auto [element, amount] : pairs) {
@@ -79,10 +79,10 @@ TEST(Assemblage, PhasesEndMembersAndComponents) {
 // Quarter oxides and oxygen beyond the oxides: each row's divisor grows
 // until every amount is a whole number of units.
 TEST(Assemblage, FractionalAmountsAndLeftOverOxygen) {
-  AssemblageSpec spec;
-  spec.muPhases = {formulaPhase("halfK", {{9, 0.5L}, {3, 1}, {1, 3}, {10, 8.25L}}),
+  AssemblagePlan plan;
+  plan.muPhases = {formulaPhase("halfK", {{9, 0.5L}, {3, 1}, {1, 3}, {10, 8.25L}}),
                    formulaPhase("hem", {{4, 2}, {10, 3}})};
-  Assemblage a = demoAssemblage({"q"}, spec);
+  Assemblage a = demoAssemblage({"q"}, plan);
   EXPECT_EQ(componentNames(a), (std::vector<std::string>{"SiO2", "Al2O3", "FeO", "K2O", "O"}));
   const int halfK = endMemberOf(a, "halfK"), hem = endMemberOf(a, "hem");
   EXPECT_EQ(a.run.divisor[4], 4);  // K2O: two K per oxide, quarters
@@ -95,14 +95,14 @@ TEST(Assemblage, FractionalAmountsAndLeftOverOxygen) {
 }
 
 TEST(Assemblage, ComponentsOfTheSystemInTheOrderGiven) {
-  AssemblageSpec spec;
-  spec.componentRows = {5, 4, 1, 7};  // MgO, FeO, SiO2, CaO
-  Assemblage a = demoAssemblage({"ol", "opx", "q"}, spec);
+  AssemblagePlan plan;
+  plan.componentRows = {5, 4, 1, 7};  // MgO, FeO, SiO2, CaO
+  Assemblage a = demoAssemblage({"ol", "opx", "q"}, plan);
   EXPECT_EQ(componentNames(a), (std::vector<std::string>{"MgO", "FeO", "SiO2", "CaO"}));
   EXPECT_EQ(a.amount(0, endMemberOf(a, "fo")), 2);
   EXPECT_EQ(a.amount(3, endMemberOf(a, "fo")), 0);
-  spec.componentRows = {5, 4};  // no SiO2, which every phase holds
-  Bombed fault = faultOf([&] { demoAssemblage({"ol", "opx", "q"}, spec); });
+  plan.componentRows = {5, 4};  // no SiO2, which every phase holds
+  Bombed fault = faultOf([&] { demoAssemblage({"ol", "opx", "q"}, plan); });
   EXPECT_EQ(fault.message, "an end-member holds SiO2, which is not a component of the system");
 }
 
@@ -111,7 +111,7 @@ TEST(Assemblage, FormulaSizeOfTheModeBasis) {
     std::string endMember;
     Real oxides, cations;
   };
-  AssemblageSpec element;
+  AssemblagePlan element;
   element.basis = ModeBasis::element;
   Assemblage byOxide = demoAssemblage({"ol", "pl", "g", "q"});
   Assemblage byElement = demoAssemblage({"ol", "pl", "g", "q"}, element);
@@ -198,9 +198,9 @@ TEST(Assemblage, ProjectionOfTheCompositionMatrix) {
     EXPECT_EQ(last, (std::vector<int>{0, 3, -1, -1, -1, -1}));
   }
   {  // components of the system that no phase here holds
-    AssemblageSpec spec;
-    spec.componentRows = {1, 3, 8, 7};
-    Assemblage a = demoAssemblage({"ky", "q"}, spec);
+    AssemblagePlan plan;
+    plan.componentRows = {1, 3, 8, 7};
+    Assemblage a = demoAssemblage({"ky", "q"}, plan);
     Projection p = projectionFor(a);
     EXPECT_EQ(p.rankDeficit, 2);
     expectProjection(a, p);
@@ -229,8 +229,8 @@ TEST(QuantityList, VariablesWithoutLimitsScaleOverTheirSiteFractionRange) {
   read.attachRecords();
   ASSERT_TRUE(read.solution("g").variables[1].hasDefaultLimits());
   Console console;
-  AssemblageSpec spec = specOf(read.tables, {"g", "q"});
-  EquilibriumSystem sys(console.io, read.tables, makeAssemblage(read.tables, spec), {},
+  AssemblagePlan plan = planOf(read.tables, {"g", "q"});
+  EquilibriumSystem sys(console.io, read.tables, makeAssemblage(read.tables, plan), {},
                         quietSettings(console.io));
   sys.makecrossrefs(at(5, 900));
   for (int v = 0; v < 3; ++v) {

@@ -244,14 +244,14 @@ TEST(Equations, JacobianMatchesCentralDifferences) {
 // A pure phase of fixed activity and a phase of fixed chemical potential
 // bring their own T terms into the jacobian.
 TEST(Equations, JacobianWithFixedActivitiesAndPotentials) {
-  AssemblageSpec spec;
-  MuPhaseSpec mu;
+  AssemblagePlan plan;
+  MuPhasePlan mu;
   mu.name = "mu(SiO2)";
   mu.record = demoAx().tables.pures[static_cast<std::size_t>(demoAx().tables.findPure("q"))].record;
   mu.mu = -943.71L;
   mu.muPerKelvin = -0.0437L;
-  spec.muPhases = {mu};
-  DemoEquilibrium d({"ol", "opx"}, at(4.4L, 1088.2L, true, true), spec);
+  plan.muPhases = {mu};
+  DemoEquilibrium d({"ol", "opx"}, at(4.4L, 1088.2L, true, true), plan);
   setValues(d, {{d.variable("ol"), 0.84L}, {d.variable("opx"), 0.69L}});
   std::string report;
   EXPECT_LT(jacobianMismatch(d.sys(), &report), 1e-6L) << report;

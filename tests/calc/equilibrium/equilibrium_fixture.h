@@ -17,19 +17,19 @@
 
 namespace pf::testing {
 
-inline AssemblageSpec specOf(const PhaseTables& tables, const std::vector<std::string>& names) {
-  AssemblageSpec spec;
+inline AssemblagePlan planOf(const PhaseTables& tables, const std::vector<std::string>& names) {
+  AssemblagePlan plan;
   for (const std::string& name : names) {
     int s = tables.findSolution(name);
     if (s >= 0) {
-      spec.solutions.push_back(s);
+      plan.solutions.push_back(s);
       continue;
     }
     int p = tables.findPure(name);
     if (p < 0) ADD_FAILURE() << name << " is not a phase of the demo a-x file";
-    spec.pures.push_back(p);
+    plan.pures.push_back(p);
   }
-  return spec;
+  return plan;
 }
 
 inline EquilibriumSettings quietSettings(Io& io) {
@@ -57,12 +57,12 @@ struct DemoEquilibrium {
   std::unique_ptr<EquilibriumSystem> system;
 
   DemoEquilibrium(const std::vector<std::string>& phases, const CrossRefRequest& request,
-                  AssemblageSpec spec = {}, int printLevel = 0) {
+                  AssemblagePlan plan = {}, int printLevel = 0) {
     console.openLog();
-    AssemblageSpec s = specOf(ax.tables, phases);
-    s.componentRows = spec.componentRows;
-    s.muPhases = spec.muPhases;
-    s.basis = spec.basis;
+    AssemblagePlan s = planOf(ax.tables, phases);
+    s.componentRows = plan.componentRows;
+    s.muPhases = plan.muPhases;
+    s.basis = plan.basis;
     Assemblage a = makeAssemblage(ax.tables, s);
     std::vector<Reaction> reactions = reactionsOf(console.io, a);
     EquilibriumSettings settings = quietSettings(console.io);

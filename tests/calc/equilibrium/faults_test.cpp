@@ -108,8 +108,8 @@ TEST(EquationFaults, BulkSystemMustBeSquare) {
 
 // In minimisation a bulk outside the reduced system fails the point only.
 TEST(EquationFaults, BulkOutsideReducedSystemInMinimisation) {
-  AssemblageSpec spec;
-  DemoEquilibrium d({"ab", "jd", "q"}, at(15, 873.4L, true, false, true), spec, 1);
+  AssemblagePlan plan;
+  DemoEquilibrium d({"ab", "jd", "q"}, at(15, 873.4L, true, false, true), plan, 1);
   d.sys().setBulk(std::vector<Real>{0.7L, 0.14L, 0.16L}, projectionFor(d.assemblage()));
   d.sys().hold(d.sys().modeQuantity(d.phase("q")), 0);
   NleOptions options = d.sys().settings().solver;
@@ -159,9 +159,9 @@ TEST(EquationFaults, LimitsOfACalculation) {
     ASSERT_EQ(read.tables.solutionCount(), c.copies);
     Console console;
     Bombed fault = faultOf([&] {
-      AssemblageSpec spec;
-      for (int s = 0; s < c.copies; ++s) spec.solutions.push_back(s);
-      EquilibriumSystem system(console.io, read.tables, makeAssemblage(read.tables, spec), {},
+      AssemblagePlan plan;
+      for (int s = 0; s < c.copies; ++s) plan.solutions.push_back(s);
+      EquilibriumSystem system(console.io, read.tables, makeAssemblage(read.tables, plan), {},
                                quietSettings(console.io));
       system.makecrossrefs(at(5, 900, true, true, c.modes));
     });

@@ -96,7 +96,7 @@ TEST(Points, IsoplethsOutsideThenPThenT) {
   WindowState w;
   w.Plist = {5};
   w.Tlist = {873, 923, 973};
-  std::vector<PointSpec> line = pointList(s, w);
+  std::vector<PointPlan> line = pointList(s, w);
   ASSERT_EQ(line.size(), 6u);
   for (std::size_t k = 0; k < line.size(); ++k) {
     EXPECT_EQ(line[k].isopleth[0], k < 3 ? 0.83L : 0.9L);
@@ -107,7 +107,7 @@ TEST(Points, IsoplethsOutsideThenPThenT) {
   PhaseDiagramSetup grid;
   w.Plist = {2, 4.5L};
   w.Tlist = {700, 760};
-  std::vector<PointSpec> points = pointList(grid, w);
+  std::vector<PointPlan> points = pointList(grid, w);
   ASSERT_EQ(points.size(), 4u);
   EXPECT_EQ(points[1].P, 2);
   EXPECT_EQ(points[1].T, 760);
@@ -123,9 +123,9 @@ TEST(Points, IsoplethsOutsideThenPThenT) {
 // find the same temperature at lopsided pressures.
 TEST(Simplecalc, AgreesWithTheFullSolver) {
   Dialogue d;
-  AssemblageSpec spec;
-  spec.pures = {demoTables().findPure("q"), demoTables().findPure("coe")};
-  Assemblage a = makeAssemblage(demoTables(), spec);
+  AssemblagePlan plan;
+  plan.pures = {demoTables().findPure("q"), demoTables().findPure("coe")};
+  Assemblage a = makeAssemblage(demoTables(), plan);
   FinderOptions finder;
   finder.caller = FinderCaller::phaseDiagram;
   finder.progress = false;

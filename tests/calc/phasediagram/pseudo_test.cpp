@@ -177,10 +177,10 @@ TEST(MassBalance, ExactForSquareSystemsAndJudgedForOverDeterminedOnes) {
 // three-phase triangle gives a negative amount that is refused.
 TEST(MassBalance, HeldValuesMakeTheBulk) {
   Dialogue d;
-  AssemblageSpec spec;
-  spec.solutions = {demoTables().findSolution("ol"), demoTables().findSolution("opx")};
-  spec.pures = {demoTables().findPure("q")};
-  Assemblage a = makeAssemblage(demoTables(), spec);
+  AssemblagePlan plan;
+  plan.solutions = {demoTables().findSolution("ol"), demoTables().findSolution("opx")};
+  plan.pures = {demoTables().findPure("q")};
+  Assemblage a = makeAssemblage(demoTables(), plan);
   FinderOptions finder;
   finder.caller = FinderCaller::phaseDiagram;
   finder.progress = false;

@@ -31,10 +31,10 @@ struct Line {
       if (moved == k) t.solutions[pl].endMembers[k].record.slot[kEnthalpy] += h;
     for (int k = 2; k < 6; ++k)
       if (moved == k) t.pures[t.findPure(kNames[k])].record.slot[kEnthalpy] += h;
-    AssemblageSpec spec;
-    spec.solutions = {pl};
-    for (int k = 2; k < 6; ++k) spec.pures.push_back(t.findPure(kNames[k]));
-    Assemblage a = makeAssemblage(t, spec);
+    AssemblagePlan plan;
+    plan.solutions = {pl};
+    for (int k = 2; k < 6; ++k) plan.pures.push_back(t.findPure(kNames[k]));
+    Assemblage a = makeAssemblage(t, plan);
     FinderOptions finder;
     finder.caller = FinderCaller::phaseDiagram;
     finder.progress = false;

@@ -23,8 +23,8 @@ LineFunction quadratic(Real a, Real b, Real c, int* calls = nullptr) {
   };
 }
 
-LineSpec spec(int kind, Real lo, Real hi, Real base) {
-  LineSpec s;
+LinePlan plan(int kind, Real lo, Real hi, Real base) {
+  LinePlan s;
   s.kind = kind;
   s.lo = lo;
   s.hi = hi;
@@ -35,21 +35,21 @@ LineSpec spec(int kind, Real lo, Real hi, Real base) {
 TEST(ReactionLine, RootsInsideTheWindow) {
   struct Case {
     LineFunction f;
-    LineSpec s;
+    LinePlan s;
     Real first;
     Real second;
   };
   const Case cases[] = {
       // crosses once
-      {quadratic(0, 2.5L, -2.5L * 651.37L), spec(kRangeT, 500, 800, kBaseT), 651.37L, kNoRoot},
+      {quadratic(0, 2.5L, -2.5L * 651.37L), plan(kRangeT, 500, 800, kBaseT), 651.37L, kNoRoot},
       // curves back inside: two roots, in increasing order
-      {quadratic(1, -(612.3L + 731.9L), 612.3L * 731.9L), spec(kRangeT, 500, 800, kBaseT), 612.3L,
+      {quadratic(1, -(612.3L + 731.9L), 612.3L * 731.9L), plan(kRangeT, 500, 800, kBaseT), 612.3L,
        731.9L},
       {quadratic(-0.01L, 0.01L * (3.7L + 11.2L), -0.01L * 3.7L * 11.2L),
-       spec(kRangeP, 1, 20, kBaseP), 3.7L, 11.2L},
+       plan(kRangeP, 1, 20, kBaseP), 3.7L, 11.2L},
       // x(CO2) through a forward difference
-      {quadratic(0, -3, 3 * 0.2731L), spec(kRangeX, 0.001L, 0.999L, kBaseX), 0.2731L, kNoRoot},
-      {quadratic(0, -3, 3 * 0.9937L), spec(kRangeX, 0.001L, 0.999L, kBaseX), 0.9937L, kNoRoot},
+      {quadratic(0, -3, 3 * 0.2731L), plan(kRangeX, 0.001L, 0.999L, kBaseX), 0.2731L, kNoRoot},
+      {quadratic(0, -3, 3 * 0.9937L), plan(kRangeX, 0.001L, 0.999L, kBaseX), 0.9937L, kNoRoot},
   };
   for (const Case& c : cases) {
     LineRoots roots = find(c.f, c.s);
@@ -75,7 +75,7 @@ TEST(ReactionLine, LinesThatMissTheWindowSayWhere) {
       {quadratic(-1, 2 * 780, -780 * 780 - 0.5L), 801},  // a hump that never reaches 0
   };
   for (const Case& c : cases) {
-    LineRoots roots = find(c.f, spec(kRangeT, 500, 800, kBaseT));
+    LineRoots roots = find(c.f, plan(kRangeT, 500, 800, kBaseT));
     EXPECT_EQ(roots.first, c.expected);
     EXPECT_EQ(roots.second, kNoRoot);
   }
@@ -84,7 +84,7 @@ TEST(ReactionLine, LinesThatMissTheWindowSayWhere) {
 TEST(ReactionLine, EveryIterationIsBounded) {
   // Newton cycles for ever on x^2 + 1; the solver must give up
   int calls = 0;
-  LineSpec s = spec(kRangeT, -3, 3, kBaseT);
+  LinePlan s = plan(kRangeT, -3, 3, kBaseT);
   s.n = 10;
   Real x = iterate(quadratic(1, 0, 1, &calls), s, 0.5L);
   EXPECT_EQ(x, kNoRoot);
@@ -121,7 +121,7 @@ TEST(ReactionLine, StepsAndTolerancesFollowTheVariable) {
 }
 
 TEST(ReactionLine, HalvingNeedsABracketAndALimit) {
-  LineSpec s = spec(kRangeT, 500, 800, kBaseT);
+  LinePlan s = plan(kRangeT, 500, 800, kBaseT);
   Bombed same = bombOf([&] { intervalHalving(quadratic(0, 1, -900), s, 500, 800, 50); });
   EXPECT_EQ(same.procedure, "interval halving");
   EXPECT_EQ(same.message, "same sign");
