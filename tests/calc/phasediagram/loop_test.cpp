@@ -19,13 +19,10 @@ namespace pf {
 namespace {
 
 using testing::bombOf;
+using testing::demoTables;
 using testing::Dialogue;
 using testing::holds;
 using testing::Mode1Run;
-
-const PhaseTables& demoTables() {
-  return testing::demoAx().tables;
-}
 
 PhaseDiagramSetup setupOf(const std::vector<std::string>& names) {
   const PhaseTables& t = demoTables();

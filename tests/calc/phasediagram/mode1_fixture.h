@@ -45,6 +45,11 @@ struct Mode1Run {
   std::string drawing() { return d.files.contents["pf-run-px.txt"]; }
 };
 
+// The phase tables of the demo a-x file, read once.
+inline const PhaseTables& demoTables() {
+  return demoAx().tables;
+}
+
 inline bool holds(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }

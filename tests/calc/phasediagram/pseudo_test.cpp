@@ -21,13 +21,10 @@ namespace pf {
 namespace {
 
 using testing::bombOf;
+using testing::demoTables;
 using testing::Dialogue;
 using testing::holds;
 using testing::Mode1Run;
-
-const PhaseTables& demoTables() {
-  return testing::demoAx().tables;
-}
 
 BulkSetupInput threeComponents(bool fluidExcess = false) {
   BulkSetupInput in;

@@ -11,18 +11,16 @@
 #include "calc/thermo/gibbs.h"
 #include "common/text.h"
 #include "tests/calc/ax/ax_fixture.h"
+#include "tests/calc/phasediagram/mode1_fixture.h"
 #include "tests/calc/settings/dialogue.h"
 
 namespace pf {
 namespace {
 
 using testing::bombOf;
+using testing::demoTables;
 using testing::Dialogue;
 using testing::scriptOf;
-
-const PhaseTables& demoTables() {
-  return testing::demoAx().tables;
-}
 
 std::string chosenNames(const PhaseDiagramSetup& s) {
   std::string names;
