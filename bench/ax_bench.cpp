@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/demo_support.h"
 #include "calc/ax/activity.h"
 #include "calc/ax/axfile.h"
 #include "calc/ax/made_endmembers.h"
@@ -21,42 +22,11 @@ namespace {
 
 using pf::Real;
 
-std::string fileText(const std::string& name) {
-  std::ifstream in(std::string(PF_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
+using pf::bench::fileText;
 
-struct Console {
-  pf::MemoryFiles files;
-  std::istringstream in;
-  std::ostringstream out;
-  pf::Io io{pf::Program::calculator, in, out, files};
-};
-
-struct Demo {
-  Console console;
-  pf::Dataset ds;
-  pf::PhaseTables tables;
-  Demo() {
-    std::istringstream data(fileText("pf-ds6demo.txt"));
-    pf::setuptextread(ds, data, "pf-ds6demo.txt");
-    pf::AxSetup setup;
-    setup.dataset = &ds;
-    std::istringstream ax(fileText("pf-demoax.txt"));
-    pf::setupphases(console.io, tables, setup, ax, "pf-demoax.txt");
-    pf::PhaseSelection all = pf::PhaseSelection::all(tables);
-    pf::makep(ds, pf::makename(tables, all));
-    pf::readthermo(ds);
-    pf::makeemtd(tables, ds, all);
-  }
-};
-
-Demo& demo() {
-  static Demo d;
-  return d;
-}
+using pf::bench::Console;
+using pf::bench::Demo;
+using pf::bench::demo;
 
 void activities(benchmark::State& state, const char* name) {
   Demo& d = demo();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/demo_support.h"
 #include "calc/driver/calculator.h"
 #include "calc/driver/working_tables.h"
 #include "common/files.h"
@@ -15,12 +16,7 @@
 
 namespace {
 
-std::string fileText(const std::string& name) {
-  std::ifstream in(std::string(PF_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using pf::bench::fileText;
 
 const pf::MemoryFiles& demoFolder() {
   static const pf::MemoryFiles folder = [] {

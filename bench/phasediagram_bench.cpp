@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "bench/demo_support.h"
 #include "calc/ax/axfile.h"
 #include "calc/ax/made_endmembers.h"
 #include "calc/phasediagram/pseudo.h"
@@ -22,12 +23,7 @@
 
 namespace {
 
-std::string fileText(const std::string& name) {
-  std::ifstream in(std::string(PF_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using pf::bench::fileText;
 
 const std::string& axText() {
   static const std::string text = fileText("pf-demoax.txt");
