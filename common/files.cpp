@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -107,22 +109,64 @@ bool MemoryFiles::sameFile(const std::string& a, const std::string& b) {
 
 namespace {
 
+// The get area of a stream buffer. Its members are protected; pointers to
+// them taken through a derived class reach them without a cast.
+struct GetArea : std::streambuf {
+  static const char* next(std::streambuf& b) { return (b.*&GetArea::gptr)(); }
+  static const char* end(std::streambuf& b) { return (b.*&GetArea::egptr)(); }
+  static void skip(std::streambuf& b, int n) { (b.*&GetArea::gbump)(n); }
+};
+
 // The buffer is read directly, so a read fault arrives as an exception of
-// the buffer rather than as a stream state.
+// the buffer rather than as a stream state. What the buffer holds is taken a
+// stretch at a time, up to the next line end; a buffer that holds nothing
+// after asking for more is read a character at a time.
 bool readLineFromBuffer(std::istream& in, std::streambuf& buffer, std::string& line) {
   using traits = std::char_traits<char>;
-  int c = buffer.sbumpc();
-  if (c == traits::eof()) {
+  if (buffer.sgetc() == traits::eof()) {
     in.setstate(std::ios::eofbit);
     return false;
   }
-  while (c != traits::eof() && c != '\n' && c != '\r') {
-    line.push_back(static_cast<char>(c));
-    c = buffer.sbumpc();
+  for (;;) {
+    const char* from = GetArea::next(buffer);
+    const char* to = GetArea::end(buffer);
+    if (from == to) {
+      int c = buffer.sbumpc();
+      if (c == traits::eof()) {
+        in.setstate(std::ios::eofbit);
+        return true;
+      }
+      if (c == '\n') return true;
+      if (c == '\r') {
+        if (buffer.sgetc() == '\n') buffer.sbumpc();
+        return true;
+      }
+      line.push_back(static_cast<char>(c));
+      if (buffer.sgetc() == traits::eof()) {
+        in.setstate(std::ios::eofbit);
+        return true;
+      }
+      continue;
+    }
+    constexpr std::size_t kStretch = 1u << 20;  // a skip is an int
+    std::size_t length = std::min(static_cast<std::size_t>(to - from), kStretch);
+    const char* stop = from + length;
+    if (const void* lf = std::memchr(from, '\n', length)) stop = static_cast<const char*>(lf);
+    if (const void* cr = std::memchr(from, '\r', static_cast<std::size_t>(stop - from)))
+      stop = static_cast<const char*>(cr);
+    line.append(from, static_cast<std::size_t>(stop - from));
+    GetArea::skip(buffer, static_cast<int>(stop - from));
+    if (stop == from + length) {
+      if (buffer.sgetc() == traits::eof()) {
+        in.setstate(std::ios::eofbit);
+        return true;
+      }
+      continue;
+    }
+    const int c = buffer.sbumpc();  // the line end
+    if (c == '\r' && buffer.sgetc() == '\n') buffer.sbumpc();
+    return true;
   }
-  if (c == '\r' && buffer.sgetc() == '\n') buffer.sbumpc();
-  if (c == traits::eof()) in.setstate(std::ios::eofbit);
-  return true;
 }
 
 void markBad(std::istream& in) {

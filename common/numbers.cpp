@@ -295,12 +295,12 @@ bool readIntegers(const Tokens& tokens, int start, int& count, std::vector<int>&
 
 namespace {
 [[noreturn]] void expecting(const char* procedure, const std::string& what, std::string_view token,
-                            std::string_view context) {
-  bomb(procedure, what + std::string(token) + " - " + std::string(context));
+                            const LazyText& context) {
+  bomb(procedure, what + std::string(token) + " - " + context.text());
 }
 }  // namespace
 
-int getinteger(int kind, std::string_view token, std::string_view context) {
+int getinteger(int kind, std::string_view token, const LazyText& context) {
   if (kind != kInteger) expecting("getinteger", "expecting an integer (1); got: ", token, context);
   int value;
   std::string message;
@@ -309,7 +309,7 @@ int getinteger(int kind, std::string_view token, std::string_view context) {
   return value;
 }
 
-Rational getrational(int kind, std::string_view token, std::string_view context) {
+Rational getrational(int kind, std::string_view token, const LazyText& context) {
   std::string message;
   Rational r;
   switch (kind) {
@@ -334,7 +334,7 @@ Rational getrational(int kind, std::string_view token, std::string_view context)
   }
 }
 
-Real getsingle(int kind, std::string_view token, std::string_view context) {
+Real getsingle(int kind, std::string_view token, const LazyText& context) {
   std::string message;
   switch (kind) {
     case kInteger:

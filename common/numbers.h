@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/real.h"
+#include "common/text.h"
 #include "common/tokens.h"
 
 namespace pf {
@@ -43,9 +44,9 @@ struct Rational {
   int numerator = 0;
   int denominator = 1;
 };
-int getinteger(int kind, std::string_view token, std::string_view context);
-Rational getrational(int kind, std::string_view token, std::string_view context);
-Real getsingle(int kind, std::string_view token, std::string_view context);
+int getinteger(int kind, std::string_view token, const LazyText& context);
+Rational getrational(int kind, std::string_view token, const LazyText& context);
+Real getsingle(int kind, std::string_view token, const LazyText& context);
 int li2i(std::int64_t value);
 
 // The fault for a token kind outside 0..4.

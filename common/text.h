@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace pf {
@@ -27,6 +28,30 @@ struct BlankBounds {
   std::size_t last = 0;
 };
 BlankBounds blankBounds(std::string_view text);
+
+// Text that a fault's message may need: plain text, or a maker called only
+// when the text is asked for, so that reading a well-formed file builds no
+// messages. A maker is held by reference: use it within the full expression
+// that made it.
+class LazyText {
+ public:
+  LazyText(const char* text) : text_(text) {}
+  LazyText(std::string_view text) : text_(text) {}
+  LazyText(const std::string& text) : text_(text) {}
+  template <typename Maker,
+            typename = std::enable_if_t<std::is_invocable_r_v<std::string, const Maker&> &&
+                                        !std::is_convertible_v<const Maker&, std::string_view>>>
+  LazyText(const Maker& maker)
+      : maker_(&maker),
+        make_([](const void* m) -> std::string { return (*static_cast<const Maker*>(m))(); }) {}
+
+  std::string text() const { return make_ != nullptr ? make_(maker_) : std::string(text_); }
+
+ private:
+  std::string_view text_;
+  const void* maker_ = nullptr;
+  std::string (*make_)(const void*) = nullptr;
+};
 
 std::string trim(std::string_view text);
 std::string cut20(std::string_view text);

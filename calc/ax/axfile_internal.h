@@ -2,7 +2,6 @@
 // reader with its current and look-ahead token, and the completion steps.
 #pragma once
 
-#include <deque>
 #include <istream>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "calc/ax/phases.h"
 #include "common/io.h"
 #include "common/numbers.h"
+#include "common/text.h"
 #include "common/tokens.h"
 
 namespace pf::axfile {
@@ -22,10 +22,10 @@ inline constexpr const char* kRead = "read";
 
 struct Token {
   std::string text;  // at most 20 characters
-  std::string full;  // as written
+  std::string full;  // as written, kept only when longer than text
   int kind = kEmpty;
   bool present = false;
-  bool cut() const { return full.size() > text.size(); }
+  bool cut() const { return !full.empty(); }
 };
 
 // The file as a stream of tokens: '%' starts a comment, a line whose first
@@ -47,13 +47,14 @@ class TokenReader {
   // Makes the look-ahead current and reads a new look-ahead.
   void advance();
 
-  // The next item, read strictly; context is the item's prompt text.
-  int integer(const std::string& context);
-  Real real(const std::string& context);
-  Rational rational(const std::string& context);
-  std::string name(const std::string& context);
+  // The next item, read strictly; context is the item's prompt text, made
+  // only for a fault.
+  int integer(const LazyText& context);
+  Real real(const LazyText& context);
+  Rational rational(const LazyText& context);
+  std::string name(const LazyText& context);
   // The next token whatever its kind (present and at most 20 characters).
-  const Token& token(const std::string& context);
+  const Token& token(const LazyText& context);
 
  private:
   void fetch();
@@ -61,7 +62,9 @@ class TokenReader {
 
   Io& io_;
   std::istream& file_;
-  std::deque<Token> line_;
+  std::vector<Token> line_;  // the tokens of the current line
+  std::size_t next_ = 0;     // the first of line_ not yet taken
+  std::string text_;         // the current line
   bool ended_ = false;
   Token current_;
   Token ahead_;

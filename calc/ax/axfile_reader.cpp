@@ -73,7 +73,7 @@ class Reader {
   void readEndMember(SolutionPhase& phase, AxEndMember& em);
   void readEndMemberOptions(SolutionPhase& phase, AxEndMember& em);
   bool aheadIsOption() const;
-  int nextOption(const std::string& context);
+  int nextOption(const LazyText& context);
   void readDqf(Dqf& dqf, bool& landau, bool& makeordered, const std::string& name);
   void readMake(MakeList& make, const std::string& name, bool solution);
   void checkCharges(const std::string& name, const MakeList& make, Real& z1, Real& z2);
@@ -114,7 +114,7 @@ void Reader::readAll() {
 
 void Reader::readPhase() {
   phase_.clear();
-  std::string name = tokens_.name("name for " + ordinal(tables_.phaseCount() + 1) + " phase");
+  std::string name = tokens_.name([&] { return "name for " + ordinal(tables_.phaseCount() + 1) + " phase"; });
   if (tables_.phaseCount() >= kMaxPhases) fault(kSetupPhases, "too many phases");
   phase_ = name;
   logPhaseName(name);
@@ -140,11 +140,11 @@ void Reader::readPure(const std::string& name) {
     if (inDataset(name) && oneIsActivity(name)) {
       readFixedActivity(pure);
     } else {
-      tokens_.integer("no of end-members of " + name);
+      tokens_.integer([&] { return "no of end-members of " + name; });
       if (tokens_.atEnd()) fault(kRead, "unexpected end of input - name for end-member of " + name);
       // a code word here begins the options, it names no end-member
       if (tokens_.ahead().kind == kTextKind && optionCode(tokens_.ahead().text) == 0)
-        pure.endMember = tokens_.name("name for end-member of " + name);
+        pure.endMember = tokens_.name([&] { return "name for end-member of " + name; });
       if (tokens_.aheadRealOrRational() || tokens_.aheadIs("1")) readFixedActivity(pure);
     }
   }
@@ -166,12 +166,12 @@ bool Reader::oneIsActivity(const std::string& name) {
 }
 
 void Reader::readFixedActivity(PurePhase& pure) {
-  Real a = tokens_.real("fixed activity for " + pure.name);
+  Real a = tokens_.real([&] { return "fixed activity for " + pure.name; });
   if (!(a > 0 && a <= 1))
     fault(kSetupPhases, "activity for " + pure.name + " not 0 > a" + "\xB3" + " 1");
   pure.activity = a;
   if (tokens_.aheadRealOrRational() || tokens_.aheadIs("0"))
-    pure.sdActivity = tokens_.real("sd of fixed activity for " + pure.name);
+    pure.sdActivity = tokens_.real([&] { return "sd of fixed activity for " + pure.name; });
 }
 
 bool Reader::aheadIsOption() const {
@@ -182,7 +182,7 @@ bool Reader::aheadIsOption() const {
 }
 
 // The code of the option that follows; 0 for an integer that is no code.
-int Reader::nextOption(const std::string& context) {
+int Reader::nextOption(const LazyText& context) {
   const Token& t = tokens_.token(context);
   if (t.kind != kInteger) return optionCode(t.text);
   int code = getinteger(t.kind, t.text, context);
@@ -191,7 +191,7 @@ int Reader::nextOption(const std::string& context) {
 
 void Reader::readPureOptions(PurePhase& pure) {
   while (aheadIsOption()) {
-    int code = nextOption("option for " + pure.name);
+    int code = nextOption([&] { return "option for " + pure.name; });
     switch (code) {
       case 3:
         if (dsmode() >= 3 && pure.make.count == 0)
@@ -219,14 +219,14 @@ void Reader::readDqf(Dqf& dqf, bool& landau, bool& makeordered, const std::strin
     else
       makeordered = false;
   }
-  dqf.a = tokens_.real(in("a in a+bT+cP in DQF term for " + name));
-  dqf.b = tokens_.real(in("b in a+bT+cP in DQF term for " + name));
-  dqf.c = tokens_.real(in("c in a+bT+cP in DQF term for " + name));
+  dqf.a = tokens_.real([&] { return in("a in a+bT+cP in DQF term for " + name); });
+  dqf.b = tokens_.real([&] { return in("b in a+bT+cP in DQF term for " + name); });
+  dqf.c = tokens_.real([&] { return in("c in a+bT+cP in DQF term for " + name); });
   dqf.given = true;
 }
 
 void Reader::readMake(MakeList& make, const std::string& name, bool solution) {
-  int count = tokens_.integer(in("no of end-members to construct " + name));
+  int count = tokens_.integer([&] { return in("no of end-members to construct " + name); });
   if (count < 1)
     fault(kReading,
           std::string(solution ? "too  few" : "too few") + " end-members to construct " + name);
@@ -236,12 +236,12 @@ void Reader::readMake(MakeList& make, const std::string& name, bool solution) {
   std::vector<std::string> names;
   std::vector<Rational> coefficients;
   for (int k = 0; k < count; ++k) {
-    std::string constituent = tokens_.name(in("names of end-members to construct " + name));
+    std::string constituent = tokens_.name([&] { return in("names of end-members to construct " + name); });
     if (!inDataset(constituent))
       fault(kReading, constituent + " not a dataset end-member - " +
                           in("names of end-members to construct " + name));
     names.push_back(constituent);
-    coefficients.push_back(tokens_.rational(in("coeffs of end-members to construct " + name)));
+    coefficients.push_back(tokens_.rational([&] { return in("coeffs of end-members to construct " + name); }));
   }
   make = MakeList{};
   make.count = count;
@@ -284,7 +284,7 @@ void Reader::readSolution(const std::string& name) {
   if (tables_.solutionCount() >= kMaxSolutions) fault(kSetupPhases, "too many ss phases");
   SolutionPhase phase;
   phase.name = name;
-  int n = tokens_.integer("no of end-members in " + name);
+  int n = tokens_.integer([&] { return "no of end-members in " + name; });
   // the count sizes every later table of the phase, so it is checked at once
   if (n < 2) fault(kSetupPhases, "less than 2 end-members in " + name);
   if (n > kMaxPhaseEndMembers || n * (n - 1) / 2 >= 106)
@@ -294,11 +294,11 @@ void Reader::readSolution(const std::string& name) {
   phase.endMembers.resize(static_cast<std::size_t>(n));
   for (int l = 0; l < n; ++l) {
     NamedExpression p;
-    p.name = tokens_.name("name of " + ordinal(l + 1) + "p var" + " in " + name);
+    p.name = tokens_.name([&] { return "name of " + ordinal(l + 1) + "p var" + " in " + name; });
     p.value = readExpression(phase, p.name);
     phase.proportions.push_back(std::move(p));
   }
-  const Token& model = tokens_.token(in("mixing model"));
+  const Token& model = tokens_.token([&] { return in("mixing model"); });
   if (model.text == "ideal") {
     phase.model = kIdealMixing;
   } else if (model.text == "sf" || model.text == "regular") {
@@ -343,19 +343,19 @@ void Reader::readDatasetFlag() {
 
 void Reader::readVariable(SolutionPhase& phase, int k) {
   Variable v;
-  v.name = tokens_.name(in(ordinal(k + 1) + " variable name"));
-  v.guess = tokens_.real(in("guess for " + v.name));
+  v.name = tokens_.name([&] { return in(ordinal(k + 1) + " variable name"); });
+  v.guess = tokens_.real([&] { return in("guess for " + v.name); });
   if (setup_.batchRun && v.guess == 0)
     fault(kSetupPhases, "guess = 0 in axfile excluded in batch mode - " + v.name);
   if (tokens_.aheadIs("sd")) {
     tokens_.advance();
-    v.sd = tokens_.real(in("sd of " + v.name));
+    v.sd = tokens_.real([&] { return in("sd of " + v.name); });
     if (v.sd < 0 || v.sd > 1) v.sd = 0;
   }
   if (tokens_.aheadIs("range")) {
     tokens_.advance();
-    v.lower = tokens_.real(in("lower limit of " + v.name));
-    v.upper = tokens_.real(in("upper limit of " + v.name));
+    v.lower = tokens_.real([&] { return in("lower limit of " + v.name); });
+    v.upper = tokens_.real([&] { return in("upper limit of " + v.name); });
     if (v.upper < v.lower)
       fault(kSetupPhases, "lower limit > upper limit (1) - " + v.name + " in " + phase_);
   }
@@ -370,37 +370,37 @@ void Reader::readVariable(SolutionPhase& phase, int k) {
 AxExpression Reader::readExpression(const SolutionPhase& phase, const std::string& item) {
   const int nv = phase.variableCount();
   AxExpression expression;
-  int sxCount = tokens_.integer(in("no of sxterms in " + item));
+  int sxCount = tokens_.integer([&] { return in("no of sxterms in " + item); });
   if (sxCount < 1) fault(kSetupPhases, "too few sxterms - " + item + " in " + phase_);
   if (sxCount > kMaxSxTerms) fault(kSetupPhases, "too many sxterms - " + item + " in " + phase_);
   for (int s = 0; s < sxCount; ++s) {
     SxTerm sx;
-    int xCount = tokens_.integer(in("no of xterms in " + item));
+    int xCount = tokens_.integer([&] { return in("no of xterms in " + item); });
     if (xCount < 1) fault(kSetupPhases, "too few x terms - " + item + " in " + phase_);
     if (xCount > kMaxXTerms) fault(kSetupPhases, "too many x terms - " + item + " in " + phase_);
     for (int x = 0; x < xCount; ++x) {
       XTerm xterm;
-      xterm.constant = tokens_.rational(in("constant in " + item));
+      xterm.constant = tokens_.rational([&] { return in("constant in " + item); });
       xterm.c = rationalValue(xterm.constant);
-      int terms = tokens_.integer(in("no of terms in " + item));
+      int terms = tokens_.integer([&] { return in("no of terms in " + item); });
       if (terms < 0) fault(kSetupPhases, "too few terms in x - " + item + " in " + phase_);
       if (terms > kMaxVariableTerms)
         fault(kSetupPhases, "too many terms in x - " + item + " in " + phase_);
       for (int k = 0; k < terms; ++k) {
         VariableTerm term;
-        term.multiplier = tokens_.rational(in("mult in " + item));
+        term.multiplier = tokens_.rational([&] { return in("mult in " + item); });
         term.m = rationalValue(term.multiplier);
-        const std::string context = in("index/name in " + item);
+        const auto context = [&] { return in("index/name in " + item); };
         const Token& t = tokens_.token(context);
         if (t.kind == kTextKind) {
           term.variable = phase.findVariable(t.text);
-          if (term.variable < 0) fault(kReading, t.text + " not a variable name: " + context);
+          if (term.variable < 0) fault(kReading, t.text + " not a variable name: " + context());
         } else if (t.kind == kInteger) {
           int index = getinteger(t.kind, t.text, context);
-          if (index < 1 || index > nv) fault(kReading, "illegal " + context + ": " + t.text);
+          if (index < 1 || index > nv) fault(kReading, "illegal " + context() + ": " + t.text);
           term.variable = index - 1;
         } else {
-          fault(kReading, t.text + " not a " + context);
+          fault(kReading, t.text + " not a " + context());
         }
         xterm.terms.push_back(term);
       }
@@ -420,14 +420,13 @@ void Reader::readInteractions(SolutionPhase& phase) {
       Interaction w;
       w.i = i;
       w.j = j;
-      w.name = tokens_.name(
-          in("name of " + ordinal(static_cast<int>(phase.interactions.size()) + 1) + " W"));
-      w.a = tokens_.real(in("a in w=a+bT+cP in " + w.name));
-      w.b = tokens_.real(in("b in w=a+bT+cP in " + w.name));
-      w.c = tokens_.real(in("c in w=a+bT+cP in " + w.name));
+      w.name = tokens_.name([&] { return in("name of " + ordinal(static_cast<int>(phase.interactions.size()) + 1) + " W"); });
+      w.a = tokens_.real([&] { return in("a in w=a+bT+cP in " + w.name); });
+      w.b = tokens_.real([&] { return in("b in w=a+bT+cP in " + w.name); });
+      w.c = tokens_.real([&] { return in("c in w=a+bT+cP in " + w.name); });
       if (tokens_.aheadIs("sd")) {
         tokens_.advance();
-        w.sd = tokens_.real(in("sd for " + w.name));
+        w.sd = tokens_.real([&] { return in("sd for " + w.name); });
         w.sdDefaulted = false;
       }
       phase.interactions.push_back(std::move(w));
@@ -438,49 +437,49 @@ void Reader::readInteractions(SolutionPhase& phase) {
 void Reader::readSizes(SolutionPhase& phase) {
   for (int l = 0; l < phase.endMemberCount(); ++l) {
     SizeParameter size;
-    size.name = tokens_.name(in("name of " + ordinal(l + 1) + " size parameter"));
-    size.a = tokens_.real(in("value of a, in a + bT + cP for " + size.name));
-    size.b = tokens_.real(in("value of b, in a + bT + cP for " + size.name));
-    size.c = tokens_.real(in("value of c, in a + bT + cP for " + size.name));
+    size.name = tokens_.name([&] { return in("name of " + ordinal(l + 1) + " size parameter"); });
+    size.a = tokens_.real([&] { return in("value of a, in a + bT + cP for " + size.name); });
+    size.b = tokens_.real([&] { return in("value of b, in a + bT + cP for " + size.name); });
+    size.c = tokens_.real([&] { return in("value of c, in a + bT + cP for " + size.name); });
     phase.sizes.push_back(std::move(size));
   }
 }
 
 void Reader::readSiteFractions(SolutionPhase& phase) {
-  int s = tokens_.integer("no of sf vars for " + phase_);
+  int s = tokens_.integer([&] { return "no of sf vars for " + phase_; });
   if (s < 2) fault(kSetupPhases, "less than 2 sf vars for " + phase_);
   if (s > kMaxPhaseSiteFractions) fault(kSetupPhases, "too many  sf vars for " + phase_);
   for (int k = 0; k < s; ++k) {
     NamedExpression sf;
-    sf.name = tokens_.name("name of " + ordinal(k + 1) + " sf var" + " in " + phase_);
+    sf.name = tokens_.name([&] { return "name of " + ordinal(k + 1) + " sf var" + " in " + phase_; });
     sf.value = readExpression(phase, sf.name);
     phase.siteFractions.push_back(std::move(sf));
   }
 }
 
 void Reader::readEndMember(SolutionPhase& phase, AxEndMember& em) {
-  em.name = tokens_.name("end-member name in " + phase_);
-  const std::string norm = in("normalisation constant in tmf for " + em.name);
+  em.name = tokens_.name([&] { return "end-member name in " + phase_; });
+  const auto norm = [&] { return in("normalisation constant in tmf for " + em.name); };
   const Token& t = tokens_.token(norm);
   em.normalisationRational = t.kind == kRational;
   em.normalisation = getsingle(t.kind, t.text, norm);
-  int f = tokens_.integer(in("no of sf terms in tmf for " + em.name));
+  int f = tokens_.integer([&] { return in("no of sf terms in tmf for " + em.name); });
   if (f < 1) fault(kSetupPhases, "too few terms in tmf for " + em.name + " in " + phase_);
   if (f > kMaxTmfFactors)
     fault(kSetupPhases, "too many terms in tmf for " + em.name + " in " + phase_);
   Real largestPower = 0;
   for (int k = 0; k < f; ++k) {
-    const std::string which = ordinal(k + 1) + " sf term in tmf for " + em.name;
-    const std::string context = in("name for " + which);
+    const auto which = [&] { return ordinal(k + 1) + " sf term in tmf for " + em.name; };
+    const auto context = [&] { return in("name for " + which()); };
     const Token& sfName = tokens_.token(context);
-    if (sfName.kind != kTextKind) fault(kReading, sfName.text + " not a " + context);
+    if (sfName.kind != kTextKind) fault(kReading, sfName.text + " not a " + context());
     int index = -1;
     for (int s = 0; s < phase.siteFractionCount(); ++s)
       if (phase.siteFractions[static_cast<std::size_t>(s)].name == sfName.text) index = s;
-    if (index < 0) fault(kReading, sfName.text + " not a sf name: " + context);
+    if (index < 0) fault(kReading, sfName.text + " not a sf name: " + context());
     TmfFactor factor;
     factor.siteFraction = index;
-    factor.power = tokens_.rational(in(" power for " + which));
+    factor.power = tokens_.rational([&] { return in(" power for " + which()); });
     factor.powerValue = rationalValue(factor.power);
     largestPower = std::max(largestPower, factor.powerValue);
     em.tmf.push_back(factor);
@@ -494,7 +493,8 @@ void Reader::readEndMember(SolutionPhase& phase, AxEndMember& em) {
 
 void Reader::readEndMemberOptions(SolutionPhase& phase, AxEndMember& em) {
   while (aheadIsOption()) {
-    int code = nextOption(in("code for additional end-member info for " + em.name));
+    int code =
+        nextOption([&] { return in("code for additional end-member info for " + em.name); });
     switch (code) {
       case 1:  // gamma
       case 2:  // bulk
@@ -513,7 +513,7 @@ void Reader::readEndMemberOptions(SolutionPhase& phase, AxEndMember& em) {
         std::vector<Rational> values;
         for (int t = 0; t < phase.variableCount(); ++t)
           values.push_back(
-              tokens_.rational(in("coeffs in x defining pure end-members for " + em.name)));
+              tokens_.rational([&] { return in("coeffs in x defining pure end-members for " + em.name); }));
         commonDenominator(values, em.checkDenominator, em.check);
         break;
       }

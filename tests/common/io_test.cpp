@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <streambuf>
+
 #include "common/bomb.h"
 #include "common/session.h"
 #include "common/text.h"
@@ -214,6 +218,65 @@ TEST(Files, LinesEndInLfCrLfOrCr) {
   while (readLine(in, line)) got.push_back(line);
   EXPECT_EQ(got, (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_TRUE(atEnd(in));
+}
+
+// A buffer that hands out one character per refill, with no get area kept
+// between calls when asked to: every line end falls on a refill boundary.
+class DripBuffer : public std::streambuf {
+ public:
+  DripBuffer(std::string text, bool keepArea) : text_(std::move(text)), keepArea_(keepArea) {}
+
+ protected:
+  int_type underflow() override {
+    if (at_ >= text_.size()) return traits_type::eof();
+    if (keepArea_) {
+      setg(&text_[at_], &text_[at_], &text_[at_] + 1);
+      ++at_;
+      return traits_type::to_int_type(*gptr());
+    }
+    return traits_type::to_int_type(text_[at_]);
+  }
+  int_type uflow() override {
+    if (keepArea_) return std::streambuf::uflow();
+    if (at_ >= text_.size()) return traits_type::eof();
+    return traits_type::to_int_type(text_[at_++]);
+  }
+
+ private:
+  std::string text_;
+  std::size_t at_ = 0;
+  bool keepArea_;
+};
+
+TEST(Files, LineEndsAcrossRefillsAndUnbufferedStreams) {
+  const std::string text = "first\r\nsecond\rthird\n\nlast";
+  const std::vector<std::string> want{"first", "second", "third", "", "last"};
+  for (bool keepArea : {true, false}) {
+    DripBuffer drip(text, keepArea);
+    std::istream in(&drip);
+    std::string line;
+    std::vector<std::string> got;
+    while (readLine(in, line)) got.push_back(line);
+    EXPECT_EQ(got, want) << "keepArea " << keepArea;
+    EXPECT_TRUE(atEnd(in));
+  }
+  // lines far longer than a file buffer, with a CR LF split across refills
+  const std::string path = testing::TempDir() + "pf-long-lines.txt";
+  const std::string longLine(70001, 'q');
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << longLine << "\r\n" << std::string(8190, 'w') << "\r\nend";
+  }
+  std::ifstream file(path, std::ios::binary);
+  std::string line;
+  ASSERT_TRUE(readLine(file, line));
+  EXPECT_EQ(line, longLine);
+  ASSERT_TRUE(readLine(file, line));
+  EXPECT_EQ(line, std::string(8190, 'w'));
+  ASSERT_TRUE(readLine(file, line));
+  EXPECT_EQ(line, "end");
+  EXPECT_FALSE(readLine(file, line));
+  std::remove(path.c_str());
 }
 
 }  // namespace pf
