@@ -47,8 +47,9 @@ pf::ScriptSettings scriptOf(pf::Io& io, const std::string& name) {
   return script;
 }
 
-// One pass: the a-x file, then the set-up and the loop of the run's script.
-int wholeRun(const std::string& dataFile, int threads = 1) {
+// One pass: the a-x file, then the set-up and the loop of the run's script;
+// the files it wrote (the log only when asked for).
+pf::MemoryFiles runFiles(const std::string& dataFile, int threads = 1, bool log = false) {
   pf::MemoryFiles files;
   std::istringstream in;
   std::ostringstream out;
@@ -56,6 +57,7 @@ int wholeRun(const std::string& dataFile, int threads = 1) {
   io.outputcontrol.exclude(pf::kConsole);  // no console: questions would end the run
   io.openOutput(pf::kOutfile, "pf-run-o.txt", false);
   io.openOutput(pf::kOfile, "pf-run-px.txt", false);
+  if (log) io.openOutput(pf::kLogfile, "pf-log.txt", false);
   pf::ScriptSettings script = scriptOf(io, dataFile);
   pf::Dataset ds = datasetSetup();
   pf::PhaseTables tables;
@@ -71,7 +73,11 @@ int wholeRun(const std::string& dataFile, int threads = 1) {
   pf::PhaseDiagramContext context{script, w, ds, tables, oxides, memory, false, "run"};
   context.threads = threads;
   pf::nlesetup(io, context);
-  return static_cast<int>(files.contents["pf-run-px.txt"].size());
+  return files;
+}
+
+int wholeRun(const std::string& dataFile, int threads = 1) {
+  return static_cast<int>(runFiles(dataFile, threads).contents["pf-run-px.txt"].size());
 }
 
 void BM_ReadAxFile(benchmark::State& state) {
@@ -102,42 +108,18 @@ BENCHMARK(BM_WholeRunLines)->Unit(benchmark::kMillisecond);
 
 // ---- calculations for a bulk composition -------------------------------------
 
-const pf::PhaseTables& demoTables() {
-  static const pf::PhaseTables tables = [] {
-    pf::MemoryFiles files;
-    std::istringstream in;
-    std::ostringstream out;
-    pf::Io io(pf::Program::calculator, in, out, files);
-    pf::PhaseTables t;
-    pf::AxSetup setup;
-    pf::Dataset ds = datasetSetup();
-    setup.dataset = &ds;
-    std::istringstream ax(axText());
-    pf::setupphases(io, t, setup, ax, "pf-demoax.txt");
-    // the dataset records of every end-member of the file
-    pf::PhaseSelection all = pf::PhaseSelection::all(t);
-    pf::makep(ds, pf::makename(t, all));
-    pf::readthermo(ds);
-    pf::makeemtd(t, ds, all);
-    return t;
-  }();
-  return tables;
-}
-
 // The mass balance of one accepted point: ol + opx + q of the demo rock
 // solved at 2 kbar and 600 C, then `makepseudo` (composition matrix and
 // linear solve) as the loop calls it at every accepted point. The baseline
 // is the linear solve alone on the same matrix.
 struct SolvedPoint {
-  pf::MemoryFiles files;
-  std::istringstream in;
-  std::ostringstream out;
-  pf::Io io{pf::Program::calculator, in, out, files};
+  pf::bench::Console console;
+  pf::Io& io = console.io;
   std::unique_ptr<pf::EquilibriumSystem> sys;
   std::vector<pf::Real> bulk = {0.515L, 0.392L, 0.093L};
 
   SolvedPoint() {
-    const pf::PhaseTables& tables = demoTables();
+    const pf::PhaseTables& tables = pf::bench::demo().tables;
     pf::AssemblagePlan plan;
     plan.solutions = {tables.findSolution("ol"), tables.findSolution("opx")};
     plan.pures = {tables.findPure("q")};
@@ -197,28 +179,7 @@ struct RunCounts {
 };
 
 RunCounts countsOf(const std::string& dataFile) {
-  pf::MemoryFiles files;
-  std::istringstream in;
-  std::ostringstream out;
-  pf::Io io(pf::Program::calculator, in, out, files);
-  io.outputcontrol.exclude(pf::kConsole);
-  io.openOutput(pf::kOutfile, "pf-run-o.txt", false);
-  io.openOutput(pf::kOfile, "pf-run-px.txt", false);
-  io.openOutput(pf::kLogfile, "pf-log.txt", false);
-  pf::ScriptSettings script = scriptOf(io, dataFile);
-  pf::Dataset ds = datasetSetup();
-  pf::PhaseTables tables;
-  pf::AxSetup setup;
-  setup.dataset = &ds;
-  setup.script = &script;
-  std::istringstream ax(axText());
-  pf::setupphases(io, tables, setup, ax, "pf-demoax.txt");
-  pf::WindowState w;
-  w.calcCode = pf::kCalcPhaseDiagram;
-  pf::OxideTable oxides = pf::makeOxideTable();
-  pf::PhaseDiagramMemory memory;
-  pf::PhaseDiagramContext context{script, w, ds, tables, oxides, memory, false, "run"};
-  pf::nlesetup(io, context);
+  pf::MemoryFiles files = runFiles(dataFile, 1, true);
   RunCounts c;
   std::istringstream log(files.contents["pf-log.txt"]);
   std::string line;

@@ -19,10 +19,6 @@ const std::string kSnippetSeparator = "% " + std::string(48, '-');
 constexpr int kShownWidth = 9;
 constexpr int kShownDecimals = 2;  // shown to 0.005
 
-std::string fixed(Real x, int decimals) {
-  return decimalText(x, decimals);
-}
-
 void line(Io& io, const std::string& text) {
   io.putstr(0, text, 1, kToConsoleLog);
 }
@@ -55,7 +51,6 @@ std::vector<Real> rockBulk(const ScriptSettings& script, int nc) {
         bulk[static_cast<std::size_t>(c)] += modes[j - 1] * rows[j][static_cast<std::size_t>(c)];
     }
   }
-  if (!validAmounts(bulk)) bomb(kProcedure, "comp sum not positive");
   if (!normalised(bulk)) bomb(kProcedure, "comp sum not positive");
   return bulk;
 }
@@ -85,7 +80,7 @@ Real askProportion(Io& io, const std::string& question) {
 }
 
 int askIncrements(Io& io) {
-  int n = promptinteger(io, "how many increments (max = " + fixed(kMaxIncrements, 2) + ")");
+  int n = promptinteger(io, "how many increments (max = " + decimalText(kMaxIncrements, 2) + ")");
   for (;;) {
     if (n > kMaxIncrements) {
       line(io, "max no = " + std::to_string(kMaxIncrements) + " - try again");
@@ -167,12 +162,12 @@ std::vector<Real> fromPhases(Io& io, const PhaseTables& tables, const BulkSetupI
   std::vector<Real> bulk(nc, 0);
   for (std::size_t j = 0; j < compositions.size(); ++j)
     for (std::size_t c = 0; c < nc; ++c) bulk[c] += props[j] / 100 * compositions[j][c];
-  if (!validAmounts(bulk) || !normalised(bulk)) bomb(kProcedure, "comp sum not positive");
+  if (!normalised(bulk)) bomb(kProcedure, "comp sum not positive");
   return bulk;
 }
 
 void showRange(Io& io, const BulkComposition& b) {
-  auto plain = [](Real x) { return fixed(x, decimalsNeeded(x, 4)); };
+  auto plain = [](Real x) { return decimalText(x, decimalsNeeded(x, 4)); };
   line(io, "      (" + std::to_string(b.increments) + " increments" + " across " + plain(b.start) +
                " to " + plain(b.finish) + " of original range" + ")");
   std::string pos, prop;
@@ -180,8 +175,8 @@ void showRange(Io& io, const BulkComposition& b) {
   addfield(prop, "prop", -6);
   for (int i = 1; i <= b.increments; ++i) {
     const Real g = b.increments == 1 ? 0 : Real(i - 1) / (b.increments - 1);
-    addfield(pos, fixed(g, 3), 8);
-    addfield(prop, fixed(b.start + g * (b.finish - b.start), 3), 8);
+    addfield(pos, decimalText(g, 3), 8);
+    addfield(prop, decimalText(b.start + g * (b.finish - b.start), 3), 8);
   }
   line(io, pos + "   (in this range)");
   line(io, prop + "   (of overall range)");
@@ -196,7 +191,7 @@ void showBulk(Io& io, const BulkComposition& b) {
   auto row = [&](const std::vector<Real>& v) {
     std::string text;
     addfield(text, "", 6);
-    for (Real x : v) addfield(text, fixed(x, kShownDecimals), kShownWidth);
+    for (Real x : v) addfield(text, decimalText(x, kShownDecimals), kShownWidth);
     line(io, text);
   };
   row(b.first);
@@ -220,7 +215,7 @@ void bulkSnippet(Io& io, const BulkComposition& b, bool asked) {
   io.putstr(0, names, 1, kToLog);
   auto write = [&](const std::vector<Real>& v) {
     std::string text = asked ? "setbulk ask " : "setbulk     ";
-    for (Real x : given(v)) addfield(text, fixed(x, 6), 10);
+    for (Real x : given(v)) addfield(text, decimalText(x, 6), 10);
     io.putstr(0, text, 1, kToLog);
   };
   write(b.first);
@@ -332,7 +327,6 @@ BulkComposition setbulk(Io& io, const ScriptSettings& script, const PhaseTables&
           Real p = askProportion(io, "proportion across bulk composition range to use");
           setRange(b, p, p, 1);
           b.second.clear();
-          b.start = b.finish = p;
         } else {
           int sub = script.splitbulk == kUsePreset ? kDontUse : kAsk;
           promptcontrol(io, "select a bulk composition range within the range specified", sub);
@@ -384,13 +378,10 @@ BulkComposition setbulk(Io& io, const ScriptSettings& script, const PhaseTables&
             reinsert(askComposition(io, "second point (will be normalised to a 100)", count));
         setRange(b, 0, 1, askIncrements(io));
         break;
-      case 2: {
-        // as many phases as make a divariant assemblage of the system
-        int rankPhases = 0;
-        for (int c = 0; c < nc; ++c) rankPhases += c == fluid ? 0 : 1;
-        b.first = fromPhases(io, tables, in, rankPhases);
+      case 2:
+        // as many phases as make a divariant assemblage: one a component asked for
+        b.first = fromPhases(io, tables, in, count);
         break;
-      }
       default:
         bomb(kProcedure, "should never get here 1");
     }

@@ -159,16 +159,9 @@ void drawingFileHead(Io& io, const std::string& label, int width, int components
 }
 
 void drawingFileTail(Io& io, const WindowState& w) {
-  // a window of one value is widened: the drawing needs an area
-  Real Tlow = w.Tlow - kCelsius, Thigh = w.Thigh - kCelsius, Plow = w.Plow, Phigh = w.Phigh;
-  if (!(Thigh > Tlow)) {
-    Tlow -= 50;
-    Thigh += 50;
-  }
-  if (!(Phigh > Plow)) {
-    Plow = std::max(Plow - 1, Real(0));
-    Phigh += 1;
-  }
+  const DrawingWindow window = drawingWindow(w);
+  const Real Tlow = window.Tlow - kCelsius, Thigh = window.Thigh - kCelsius;
+  const Real Plow = window.Plow, Phigh = window.Phigh;
   const Real dT = tickStep(Thigh - Tlow), dP = tickStep(Phigh - Plow);
   io.putstr(1, "*", 1, kToOfile);
   io.putstr(0, "*", 1, kToOfile);

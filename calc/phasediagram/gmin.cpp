@@ -3,7 +3,6 @@
 #include "calc/phasediagram/gmin.h"
 
 #include <algorithm>
-#include <limits>
 #include <numeric>
 
 #include "common/bomb.h"
@@ -13,10 +12,6 @@
 namespace pf {
 
 namespace {
-
-std::string fixed(Real x, int decimals) {
-  return decimalText(x, decimals);
-}
 
 void put(Io& io, const std::string& text) {
   io.putstr(0, text, 1, kToAll);
@@ -37,14 +32,14 @@ void ranking(Io& io, const std::vector<std::string>& phases, const MinimisationG
     const SinglePointEntry& e = grid.list[order[k]];
     std::string row;
     for (std::size_t j = 0; j < phases.size(); ++j)
-      addfield(row, e.present[j] ? fixed(e.modes[j], 3) : std::string("- "), 7);
-    addfield(row, fixed(e.G, 5), 13);
+      addfield(row, e.present[j] ? decimalText(e.modes[j], 3) : std::string("- "), 7);
+    addfield(row, decimalText(e.G, 5), 13);
     if (k == 0) {
       addfield(row, "", 10);
       addfield(row, "", 10);
     } else {
-      addfield(row, fixed(e.G - lowest, 5), 10);
-      addfield(row, fixed(e.G - previous, 5), 10);
+      addfield(row, decimalText(e.G - lowest, 5), 10);
+      addfield(row, decimalText(e.G - previous, 5), 10);
     }
     put(io, row);
     previous = e.G;
@@ -122,11 +117,11 @@ void gminfo(Io& io, const WindowState& w, const std::vector<std::string>& phases
     if (r.count > 0) {
       for (bool in : r.winner) addfield(row, in ? std::string(1, kBullet) : std::string("-"), 5);
       addfield(row, std::to_string(r.count), 5);
-      addfield(row, fixed(r.G, 5), 13);
+      addfield(row, decimalText(r.G, 5), 13);
       addfield(row,
                r.del > 99  ? std::string("-")
                : r.del < 0 ? std::string("*wrong")
-                           : fixed(r.del, 5),
+                           : decimalText(r.del, 5),
                11);
     }
     put(io, row);
@@ -143,17 +138,25 @@ bool differentWinners(const GridRecord& a, const GridRecord& b) {
   return a.count > 0 && a.winner != b.winner;
 }
 
+DrawingWindow drawingWindow(const WindowState& w) {
+  DrawingWindow d{w.Tlow, w.Thigh, w.Plow, w.Phigh};
+  if (!(d.Thigh > d.Tlow)) {
+    d.Tlow -= 50;
+    d.Thigh += 50;
+  }
+  if (!(d.Phigh > d.Plow)) {
+    d.Plow = std::max(d.Plow - 1, Real(0));
+    d.Phigh += 1;
+  }
+  return d;
+}
+
 namespace {
 
 // The edges of the cells of one axis of the grid: midway between
-// neighbouring values, the window's edge beyond the first and the last (a
-// window of one value widened as the drawing's window is).
-std::vector<Real> cellEdges(const std::vector<Real>& values, Real low, Real high, Real widen,
-                            Real floor) {
-  if (!(high > low)) {
-    low = std::max(low - widen, floor);
-    high += widen;
-  }
+// neighbouring values, the drawing window's edge beyond the first and the
+// last.
+std::vector<Real> cellEdges(const std::vector<Real>& values, Real low, Real high) {
   std::vector<Real> edges;
   if (values.empty()) return edges;
   edges.push_back(std::min(low, values.front()));
@@ -173,9 +176,9 @@ std::vector<WinnerBoundary> winnerBoundaries(const MinimisationGrid& grid, const
   std::vector<Real> Ps, Ts;
   for (int iP = 0; iP < nP; ++iP) Ps.push_back(rec(at(iP, 0)).P);
   for (int iT = 0; iT < nT; ++iT) Ts.push_back(rec(at(0, iT)).T);
-  const std::vector<Real> Pedge = cellEdges(Ps, w.Plow, w.Phigh, 1, 0);
-  const std::vector<Real> Tedge =
-      cellEdges(Ts, w.Tlow, w.Thigh, 50, std::numeric_limits<Real>::lowest());
+  const DrawingWindow window = drawingWindow(w);
+  const std::vector<Real> Pedge = cellEdges(Ps, window.Plow, window.Phigh);
+  const std::vector<Real> Tedge = cellEdges(Ts, window.Tlow, window.Thigh);
   // a run goes on while the same two winners face each other across it
   auto continues = [&](int a, int b, int previousA, int previousB) {
     return !differentWinners(rec(a), rec(previousA)) && !differentWinners(rec(b), rec(previousB));
@@ -221,7 +224,8 @@ std::vector<WinnerBoundary> winnerBoundaries(const MinimisationGrid& grid, const
 
 void tooManyEquilibria(Io& io, const WindowState& w, const std::vector<std::string>& phases,
                        MinimisationGrid& grid) {
-  io.putstr(0, std::string(4, kBullet) + std::string(1, '\xCA') + "results SO FAR", 1, kToConsole);
+  io.putstr(0, std::string(4, kBullet) + std::string(1, kHardBlank) + "results SO FAR", 1,
+            kToConsole);
   gminfo(io, w, phases, grid);
   bomb("dogmin", "too many equilibria; use less phases");
 }

@@ -72,6 +72,14 @@ struct WinnerBoundary {
   int second = -1;
 };
 
+// The window a drawing shows (T in K): the calculation window, with a
+// window of one value widened (T by 50 each way, P by 1 but not below 0) so
+// that the drawing has an area.
+struct DrawingWindow {
+  Real Tlow = 0, Thigh = 0, Plow = 0, Phigh = 0;
+};
+DrawingWindow drawingWindow(const WindowState& w);
+
 // True when two records have different winners (a point with none found
 // differs from every point with one).
 bool differentWinners(const GridRecord& a, const GridRecord& b);

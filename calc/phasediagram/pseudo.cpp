@@ -17,10 +17,6 @@ namespace {
 // A pivot this small (relative to the largest entry) counts as zero.
 constexpr Real kPivotTolerance = 1e-12L;
 
-std::string fixed(Real x, int decimals) {
-  return decimalText(x, decimals);
-}
-
 }  // namespace
 
 LinearSolution solveLinear(int rows, int cols, const std::vector<Real>& a,
@@ -175,15 +171,15 @@ void modesRow(Io& io, const std::vector<std::string>& phases, const std::vector<
   std::string head(1, o.uncertain ? kBullet : ' ');
   addfield(head, "mode", 7);
   std::string value;
-  addfield(value, o.xco2Set ? fixed(o.xco2, 5) : std::string(), 8);
+  addfield(value, o.xco2Set ? decimalText(o.xco2, 5) : std::string(), 8);
   for (std::size_t j = 0; j < phases.size(); ++j) {
     if (fluidPhase[j]) continue;
     addfield(head, phases[j], 9);
-    addfield(value, fixed(modes[j], 4), 9);
+    addfield(value, decimalText(modes[j], 4), 9);
   }
   if (!o.extraHead.empty()) {
     addfield(head, o.extraHead, 11);
-    addfield(value, r.hasG ? fixed(r.G, 5) : std::string("?"), 11);
+    addfield(value, r.hasG ? decimalText(r.G, 5) : std::string("?"), 11);
   }
   io.putstr(0, head, 1, mask);
   io.putstr(0, value, 1, mask);
@@ -194,7 +190,7 @@ void muBulkLines(Io& io, const std::vector<std::string>& components, const Compo
   std::string head = "  mu  ", value = "      ";
   for (std::size_t c = 0; c < components.size(); ++c) {
     addfield(head, components[c], 9);
-    addfield(value, mu.known[c] ? fixed(mu.mu[c], 2) : std::string("?"), 9);
+    addfield(value, mu.known[c] ? decimalText(mu.mu[c], 2) : std::string("?"), 9);
   }
   io.putstr(0, head, 1, mask);
   io.putstr(0, value, 1, mask);
@@ -203,7 +199,7 @@ void muBulkLines(Io& io, const std::vector<std::string>& components, const Compo
   value = "      ";
   for (std::size_t c = 0; c < components.size(); ++c) {
     addfield(head, components[c], 9);
-    addfield(value, fixed(bulk[c] * 100, 4), 9);
+    addfield(value, decimalText(bulk[c] * 100, 4), 9);
   }
   io.putstr(0, head, 1, mask);
   io.putstr(0, value, 1, mask);
@@ -219,7 +215,7 @@ void rockBulkLines(Io& io, const std::vector<std::string>& phases,
   std::string modes = "rbi yes";
   for (std::size_t j = 0; j < np; ++j) {
     addfield(names, fluidPhase[j] ? std::string("fluid") : phases[j], 10);
-    addfield(modes, fixed(r.modes[j], 6), 10);
+    addfield(modes, decimalText(r.modes[j], 6), 10);
   }
   if (!r.consistent) modes += "    CHECK!!";
   io.putstr(0, names, 1, kToLog);
@@ -230,19 +226,19 @@ void rockBulkLines(Io& io, const std::vector<std::string>& phases,
   for (std::size_t j = 0; j < np; ++j) {
     std::string row = "rbi    ";
     for (std::size_t c = 0; c < components.size(); ++c)
-      addfield(row, fixed(composition[c * np + j], 6), 10);
+      addfield(row, decimalText(composition[c * np + j], 6), 10);
     io.putstr(0, row + "   % " + phases[j], 1, kToLog);
   }
 }
 
 void modesBlock(Io& io, Real P, Real TCelsius, const std::vector<std::string>& phases,
                 const PseudoResult& r) {
-  std::string text = "{{" + fixed(P, 4) + ", " + fixed(TCelsius, 2) + ", 0}" + ", {";
+  std::string text = "{{" + decimalText(P, 4) + ", " + decimalText(TCelsius, 2) + ", 0}" + ", {";
   for (std::size_t j = 0; j < phases.size(); ++j)
     text += (j == 0 ? "\"" : ", \"") + phases[j] + "\"";
   text += "}, {";
   for (std::size_t j = 0; j < phases.size(); ++j)
-    text += (j == 0 ? "" : ", ") + (r.consistent ? fixed(r.modes[j], 6) : std::string("0"));
+    text += (j == 0 ? "" : ", ") + (r.consistent ? decimalText(r.modes[j], 6) : std::string("0"));
   io.putstr(0, text + "}},", 1, kToOfile);
 }
 
@@ -252,7 +248,7 @@ std::vector<Real> calcwt(Io& io, const std::vector<Real>& amounts) {
   if (!(sum > 0)) bomb("calcwt", "sum of mol% = 0 2");
   for (Real x : amounts)
     if (x < -kNoAmount) {
-      io.putstr(0, "residual mol = " + fixed(x, 6), 1, kToConsoleLog);
+      io.putstr(0, "residual mol = " + decimalText(x, 6), 1, kToConsoleLog);
       bomb("calcwt", "couldn't make mol%");
     }
   std::vector<Real> out;
@@ -272,7 +268,7 @@ void molPercentRows(Io& io, const std::vector<std::string>& phases,
     for (std::size_t c = 0; c < components.size(); ++c) amounts.push_back(composition[c * np + j]);
     std::string row;
     addfield(row, phases[j], -8);
-    for (Real x : calcwt(io, amounts)) addfield(row, fixed(x, 3), 9);
+    for (Real x : calcwt(io, amounts)) addfield(row, decimalText(x, 3), 9);
     io.putstr(0, row + " ==>", 1, mask);
   }
 }

@@ -73,8 +73,8 @@ TEST(Minimisation, GridLimitSwitchesOffWithANotice) {
   EXPECT_FALSE(gridsetup(d.io, w, 5, 2, grid));
 }
 
-TEST(Minimisation, ClosingTableAndRanking) {
-  Dialogue d;
+// A window with one grid point, 5 kbar and 873 K.
+WindowState singlePointWindow() {
   WindowState w;
   w.Plow = 1;
   w.Phigh = 9;
@@ -82,6 +82,12 @@ TEST(Minimisation, ClosingTableAndRanking) {
   w.Thigh = 1173;
   w.Plist = {5};
   w.Tlist = {873};
+  return w;
+}
+
+TEST(Minimisation, ClosingTableAndRanking) {
+  Dialogue d;
+  const WindowState w = singlePointWindow();
   MinimisationGrid grid;
   ASSERT_TRUE(gridsetup(d.io, w, kDefaultGridLimit, 3, grid));
   // G within 0.1 of the lowest are all listed; the listing stops after the
@@ -114,13 +120,7 @@ TEST(Minimisation, ClosingTableAndRanking) {
 
 TEST(Minimisation, OneAssemblageShowsNoMarginAndAFullListStops) {
   Dialogue d;
-  WindowState w;
-  w.Plow = 1;
-  w.Phigh = 9;
-  w.Tlow = 673;
-  w.Thigh = 1173;
-  w.Plist = {5};
-  w.Tlist = {873};
+  const WindowState w = singlePointWindow();
   MinimisationGrid grid;
   ASSERT_TRUE(gridsetup(d.io, w, kDefaultGridLimit, 1, grid));
   for (int k = 0; k < kMaxSinglePointEquilibria; ++k)
