@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "calc/phasediagram/dialogue_text.h"
 #include "calc/settings/windows.h"
 #include "common/bomb.h"
 #include "common/numbers.h"
@@ -15,13 +16,8 @@ namespace pf {
 namespace {
 
 constexpr const char* kProcedure = "readcomps";
-const std::string kSnippetSeparator = "% " + std::string(48, '-');
 constexpr int kShownWidth = 9;
 constexpr int kShownDecimals = 2;  // shown to 0.005
-
-void line(Io& io, const std::string& text) {
-  io.putstr(0, text, 1, kToConsoleLog);
-}
 
 bool validAmounts(const std::vector<Real>& amounts) {
   return std::all_of(amounts.begin(), amounts.end(),
@@ -62,11 +58,11 @@ std::vector<Real> askComposition(Io& io, const std::string& question, int count)
     int n = count;
     std::vector<Real> values = promptreals(io, question, n);
     if (!validAmounts(values)) {
-      line(io, "amounts must be zero or positive - try again");
+      consoleLogLine(io, "amounts must be zero or positive - try again");
       continue;
     }
     if (!normalised(values)) {
-      line(io, "amounts sum to zero - try again");
+      consoleLogLine(io, "amounts sum to zero - try again");
       continue;
     }
     return values;
@@ -83,9 +79,9 @@ int askIncrements(Io& io) {
   int n = promptinteger(io, "how many increments (max = " + decimalText(kMaxIncrements, 2) + ")");
   for (;;) {
     if (n > kMaxIncrements) {
-      line(io, "max no = " + std::to_string(kMaxIncrements) + " - try again");
+      consoleLogLine(io, "max no = " + std::to_string(kMaxIncrements) + " - try again");
     } else if (n < 1) {
-      line(io, "must be greater than 0 - try again");
+      consoleLogLine(io, "must be greater than 0 - try again");
     } else {
       return n;
     }
@@ -93,16 +89,10 @@ int askIncrements(Io& io) {
   }
 }
 
-std::string namesLine(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& n : names) text += " " + n;
-  return text;
-}
-
 // The 'single' phase answer: phases and their compositions and proportions.
 std::vector<Real> fromPhases(Io& io, const PhaseTables& tables, const BulkSetupInput& in,
                              int divariantPhases) {
-  line(io, "relevant phases : " + namesLine(in.phases));
+  consoleLogLine(io, "relevant phases : " + spacedNames(in.phases));
   Tokens answer;
   promptstrings(io,
                 "which phases to define composition (divariant = " +
@@ -118,7 +108,7 @@ std::vector<Real> fromPhases(Io& io, const PhaseTables& tables, const BulkSetupI
       found = again.count == 1 ? std::find(in.phases.begin(), in.phases.end(), again[1])
                                : in.phases.end();
       if (found == in.phases.end()) {
-        line(io, "unknown name - ignored");
+        consoleLogLine(io, "unknown name - ignored");
         continue;
       }
     }
@@ -129,7 +119,7 @@ std::vector<Real> fromPhases(Io& io, const PhaseTables& tables, const BulkSetupI
     bomb(kProcedure, "insufficient phases to specify composition");
   std::vector<std::string> used;
   for (int j : picked) used.push_back(in.phases[static_cast<std::size_t>(j)]);
-  line(io, "using : " + namesLine(used));
+  consoleLogLine(io, "using : " + spacedNames(used));
 
   const std::size_t nc = in.components.size();
   std::vector<std::vector<Real>> compositions;
@@ -142,9 +132,9 @@ std::vector<Real> fromPhases(Io& io, const PhaseTables& tables, const BulkSetupI
       comp = amounts[0];
     } else {
       const SolutionPhase& phase = tables.solutions[static_cast<std::size_t>(ref.index)];
-      if (!headed) line(io, "specifying compositions of (solid) solutions:");
+      if (!headed) consoleLogLine(io, "specifying compositions of (solid) solutions:");
       headed = true;
-      line(io, "for " + phase.name);
+      consoleLogLine(io, "for " + phase.name);
       std::vector<Real> x(static_cast<std::size_t>(phase.variableCount()));
       for (int t = 0; t < phase.variableCount(); ++t)
         x[static_cast<std::size_t>(t)] =
@@ -168,8 +158,8 @@ std::vector<Real> fromPhases(Io& io, const PhaseTables& tables, const BulkSetupI
 
 void showRange(Io& io, const BulkComposition& b) {
   auto plain = [](Real x) { return decimalText(x, decimalsNeeded(x, 4)); };
-  line(io, "      (" + std::to_string(b.increments) + " increments" + " across " + plain(b.start) +
-               " to " + plain(b.finish) + " of original range" + ")");
+  consoleLogLine(io, "      (" + std::to_string(b.increments) + " increments" + " across " +
+                         plain(b.start) + " to " + plain(b.finish) + " of original range" + ")");
   std::string pos, prop;
   addfield(pos, "pos", -6);
   addfield(prop, "prop", -6);
@@ -178,21 +168,21 @@ void showRange(Io& io, const BulkComposition& b) {
     addfield(pos, decimalText(g, 3), 8);
     addfield(prop, decimalText(b.start + g * (b.finish - b.start), 3), 8);
   }
-  line(io, pos + "   (in this range)");
-  line(io, prop + "   (of overall range)");
+  consoleLogLine(io, pos + "   (in this range)");
+  consoleLogLine(io, prop + "   (of overall range)");
 }
 
 void showBulk(Io& io, const BulkComposition& b) {
-  line(io, std::string("composition") + (b.fromScript ? " (from script)" : ""));
+  consoleLogLine(io, std::string("composition") + (b.fromScript ? " (from script)" : ""));
   std::string head;
   addfield(head, "", 6);
   for (const std::string& n : b.components) addfield(head, n, kShownWidth);
-  line(io, head);
+  consoleLogLine(io, head);
   auto row = [&](const std::vector<Real>& v) {
     std::string text;
     addfield(text, "", 6);
     for (Real x : v) addfield(text, decimalText(x, kShownDecimals), kShownWidth);
-    line(io, text);
+    consoleLogLine(io, text);
   };
   row(b.first);
   if (b.range()) row(b.second);
@@ -207,21 +197,18 @@ void bulkSnippet(Io& io, const BulkComposition& b, bool asked) {
       if (static_cast<int>(c) != b.fluid) out.push_back(v[c]);
     return out;
   };
-  io.putstr(0, "% [script to enter the bulk composition info]", 1, kToLog);
-  io.putstr(0, kSnippetSeparator, 1, kToLog);
   std::string names = "%           ";
   for (std::size_t c = 0; c < b.components.size(); ++c)
     if (static_cast<int>(c) != b.fluid) addfield(names, b.components[c], 10);
-  io.putstr(0, names, 1, kToLog);
+  std::vector<std::string> lines{names};
   auto write = [&](const std::vector<Real>& v) {
     std::string text = asked ? "setbulk ask " : "setbulk     ";
     for (Real x : given(v)) addfield(text, decimalText(x, 6), 10);
-    io.putstr(0, text, 1, kToLog);
+    lines.push_back(text);
   };
   write(b.first);
   if (b.range()) write(b.second);
-  io.putstr(0, kSnippetSeparator, 1, kToLog);
-  io.putstr(0, "[script for entering the bulk composition info in log file]", 1, kToConsole);
+  scriptSnippet(io, "bulk composition", lines);
 }
 
 }  // namespace
@@ -323,7 +310,7 @@ BulkComposition setbulk(Io& io, const ScriptSettings& script, const PhaseTables&
         int one = script.onebulk;
         promptcontrol(io, "select one bulk composition within the range specified", one);
         if (one == kUsePreset) {
-          line(io, "making one bulk composition within the range specified,");
+          consoleLogLine(io, "making one bulk composition within the range specified,");
           Real p = askProportion(io, "proportion across bulk composition range to use");
           setRange(b, p, p, 1);
           b.second.clear();
@@ -332,7 +319,7 @@ BulkComposition setbulk(Io& io, const ScriptSettings& script, const PhaseTables&
           promptcontrol(io, "select a bulk composition range within the range specified", sub);
           Real start = 0, finish = 1;
           if (sub == kUsePreset) {
-            line(io, "making a bulk composition range within the range specified,");
+            consoleLogLine(io, "making a bulk composition range within the range specified,");
             int n = 2;
             std::vector<Real> ends =
                 promptreals(io, "start and finish proportions across bulk composition range", n);
@@ -349,13 +336,14 @@ BulkComposition setbulk(Io& io, const ScriptSettings& script, const PhaseTables&
 
   if (!done) {
     asked = true;
-    line(io, "specifying bulk compositions");
-    line(io, "how to specify bulk compositions:");
-    line(io, " 0: one composition - in terms of components (oxides)");
-    line(io, " 1: two compositions - in terms of components (oxides)");
-    line(io, " 2: one composition - in terms of 'single' phase compositions");
+    consoleLogLine(io, "specifying bulk compositions");
+    consoleLogLine(io, "how to specify bulk compositions:");
+    consoleLogLine(io, " 0: one composition - in terms of components (oxides)");
+    consoleLogLine(io, " 1: two compositions - in terms of components (oxides)");
+    consoleLogLine(io, " 2: one composition - in terms of 'single' phase compositions");
     const int code = promptinteger(io, "code");
-    if (in.exbuff) line(io, "(for external buffering, the CO2 and H2O in solids will be ignored)");
+    if (in.exbuff)
+      consoleLogLine(io, "(for external buffering, the CO2 and H2O in solids will be ignored)");
     std::vector<std::string> asked_names;
     for (int c = 0; c < nc; ++c)
       if (c != fluid) asked_names.push_back(in.components[static_cast<std::size_t>(c)]);
@@ -367,12 +355,12 @@ BulkComposition setbulk(Io& io, const ScriptSettings& script, const PhaseTables&
     };
     switch (code) {
       case 0:
-        line(io, "components to be specified : " + namesLine(asked_names));
+        consoleLogLine(io, "components to be specified : " + spacedNames(asked_names));
         b.first =
             reinsert(askComposition(io, "the composition (will be normalised to a 100)", count));
         break;
       case 1:
-        line(io, "components to be specified : " + namesLine(asked_names));
+        consoleLogLine(io, "components to be specified : " + spacedNames(asked_names));
         b.first = reinsert(askComposition(io, "first point (will be normalised to a 100)", count));
         b.second =
             reinsert(askComposition(io, "second point (will be normalised to a 100)", count));

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "calc/phasediagram/bulk.h"
+#include "calc/phasediagram/dialogue_text.h"
 #include "calc/phasediagram/pseudo.h"
 #include "calc/settings/windows.h"
 #include "common/bomb.h"
@@ -17,25 +19,10 @@ namespace pf {
 namespace {
 
 constexpr const char* kProcedure = "readprojplane";
-const std::string kSnippetSeparator = "% " + std::string(48, '-');
 
-void line(Io& io, const std::string& text) {
-  io.putstr(0, text, 1, kToConsoleLog);
-}
-
-std::string joinedNames(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& n : names) text += " " + n;
-  return text;
-}
-
-bool usableApex(const std::vector<Real>& v) {
-  Real total = 0;
-  for (Real x : v) {
-    if (!std::isfinite(x) || x < 0) return false;
-    total += x;
-  }
-  return total > 0;
+// No amount negative or not a number, and a positive total.
+bool usableApex(std::vector<Real> v) {
+  return normalised(v);
 }
 
 // Code 0: the apices are components, given by their numbers. Empty when
@@ -50,7 +37,7 @@ bool apicesByOxide(Io& io, const ProjectionInput& in, int n, ProjectionPlane& pl
       int c = 0;
       std::string message;
       if (!readInteger(answer[k], c, message)) {
-        line(io, "not all integers: no projection will be undertaken");
+        consoleLogLine(io, "not all integers: no projection will be undertaken");
         return false;
       }
       picked.push_back(c);
@@ -63,8 +50,8 @@ bool apicesByOxide(Io& io, const ProjectionInput& in, int n, ProjectionPlane& pl
         fits = false;
     }
     if (!fits) {
-      line(io, attempt == 0 ? std::to_string(n) + " needed: try again"
-                            : "still not correct: no projection will be undertaken");
+      consoleLogLine(io, attempt == 0 ? std::to_string(n) + " needed: try again"
+                                      : "still not correct: no projection will be undertaken");
       continue;
     }
     for (int c : picked) {
@@ -90,7 +77,7 @@ void apicesOneByOne(Io& io, const ProjectionInput& in, int n, ProjectionPlane& p
         plane.apices.push_back(std::move(apex));
         break;
       }
-      line(io, "amounts must be zero or positive, and not all zero - try again");
+      consoleLogLine(io, "amounts must be zero or positive, and not all zero - try again");
     }
   }
 }
@@ -101,30 +88,27 @@ std::string snippetValue(Real x) {
 }
 
 void planeSnippet(Io& io, const ProjectionPlane& plane, bool asked) {
-  io.putstr(0, "% [script to enter the projection plane info]", 1, kToLog);
-  io.putstr(0, kSnippetSeparator, 1, kToLog);
   std::string text = std::string("setproject ") + (asked ? "ask " : "");
   for (std::size_t k = 0; k < plane.apices.size(); ++k) {
     text += (k == 0 ? "" : "  ") + plane.names[k];
     for (Real x : plane.apices[k]) text += " " + snippetValue(x);
   }
-  io.putstr(0, text, 1, kToLog);
-  io.putstr(0, kSnippetSeparator, 1, kToLog);
-  io.putstr(0, "[script for entering the projection plane info in log file]", 1, kToConsole);
+  scriptSnippet(io, "projection plane", {text});
 }
 
 void showPlane(Io& io, const ProjectionPlane& plane, const std::vector<std::string>& components) {
-  line(io, std::string("projection plane ") + (plane.fromScript ? "(from script) " : "") + "from" +
-               (plane.from.empty() ? std::string(" (nothing)") : joinedNames(plane.from)));
+  consoleLogLine(
+      io, std::string("projection plane ") + (plane.fromScript ? "(from script) " : "") + "from" +
+              (plane.from.empty() ? std::string(" (nothing)") : spacedNames(plane.from)));
   std::string head;
   addfield(head, "", 8);
   for (const std::string& c : components) addfield(head, c, 9);
-  line(io, head);
+  consoleLogLine(io, head);
   for (std::size_t k = 0; k < plane.apices.size(); ++k) {
     std::string row;
     addfield(row, plane.names[k], -8);
     for (Real x : plane.apices[k]) addfield(row, decimalText(x, 4), 9);
-    line(io, row);
+    consoleLogLine(io, row);
   }
 }
 
@@ -166,8 +150,9 @@ ProjectionPlane setproject(Io& io, const ScriptSettings& script, const Projectio
         asked = script.setprojectState == kAsk;
       } else {
         // a plane of another system: asked for rather than used wrongly
-        line(io, "projection plane in script does not fit this system (" + std::to_string(n) +
-                     " apices of " + std::to_string(nc) + " components needed)");
+        consoleLogLine(io, "projection plane in script does not fit this system (" +
+                               std::to_string(n) + " apices of " + std::to_string(nc) +
+                               " components needed)");
       }
     }
   }
@@ -177,18 +162,18 @@ ProjectionPlane setproject(Io& io, const ScriptSettings& script, const Projectio
     for (int c = 0; c < nc; ++c)
       if (in.heldByExcess[static_cast<std::size_t>(c)])
         left.push_back(in.components[static_cast<std::size_t>(c)]);
-    line(io,
-         "projection plane has " + std::to_string(n) + " apices" + ", leaving" + joinedNames(left));
-    line(io, "to be represented by" + joinedNames(in.from));
-    line(io, "and the projection plane");
-    line(io, "compositions of the " + std::to_string(n) +
-                 " apices are needed in terms of: " + joinedNames(in.components));
-    line(io, "specify apices:");
-    line(io, "    0: by oxide list (when each apex just an oxide)");
-    line(io, "    1: apex by apex (when some apices are composite)");
+    consoleLogLine(io, "projection plane has " + std::to_string(n) + " apices" + ", leaving" +
+                           spacedNames(left));
+    consoleLogLine(io, "to be represented by" + spacedNames(in.from));
+    consoleLogLine(io, "and the projection plane");
+    consoleLogLine(io, "compositions of the " + std::to_string(n) +
+                           " apices are needed in terms of: " + spacedNames(in.components));
+    consoleLogLine(io, "specify apices:");
+    consoleLogLine(io, "    0: by oxide list (when each apex just an oxide)");
+    consoleLogLine(io, "    1: apex by apex (when some apices are composite)");
     int code = promptinteger(io, "code");
     while (code != 0 && code != 1) {
-      line(io, "code 0 or 1 - try again");
+      consoleLogLine(io, "code 0 or 1 - try again");
       code = promptinteger(io, "code");
     }
     if (code == 0) {
@@ -287,7 +272,7 @@ void projcomp(Io& io, const ProjectionPlane& plane, const ProjectionRows& rows, 
 void projectionBlock(Io& io, Real P, Real TCelsius, const ProjectionPlane& plane,
                      const ProjectionRows& rows) {
   std::string text = "{{" + decimalText(P, 4) + ", " + decimalText(TCelsius, 2) + "}, " + "  (*" +
-                     joinedNames(plane.names) + " *)" + " {";
+                     spacedNames(plane.names) + " *)" + " {";
   for (std::size_t r = 0; r < rows.names.size(); ++r)
     text += (r == 0 ? "\"" : ", \"") + rows.names[r] + "\"";
   text += "}, {";
