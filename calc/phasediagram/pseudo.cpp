@@ -117,8 +117,8 @@ PseudoResult makepseudo(EquilibriumSystem& sys, const std::vector<Real>& bulk, i
   const int nc = a.componentCount();
   const int np = a.phaseCount();
   PseudoResult out;
-  const std::vector<Real> m = makecomp(sys, unknowns);
-  LinearSolution s = solveLinear(nc, np, m, bulk);
+  out.composition = makecomp(sys, unknowns);
+  LinearSolution s = solveLinear(nc, np, out.composition, bulk);
   out.amounts = s.x;
   out.residual = s.residual;
   out.consistent = s.residual <= kMassBalanceResidual;

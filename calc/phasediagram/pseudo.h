@@ -45,6 +45,7 @@ std::vector<Real> makecomp(EquilibriumSystem& sys, int unknowns);
 // The modes of the assemblage for one bulk (mol fractions).
 struct PseudoResult {
   bool consistent = false;
+  std::vector<Real> composition;        // `makecomp`'s matrix the amounts balance
   std::vector<Real> amounts;            // solution of bulk = composition matrix x amounts
   std::vector<Real> modes;              // amounts over their total
   std::vector<Real> modesWithoutFluid;  // over the total of the phases not in excess as fluid

@@ -233,20 +233,28 @@ struct BulkPoint {
   bool uncertain = false;  // a proportion outside [0, 1] let through by c8
 };
 
+// The names of the assemblage's phases, in order.
+std::vector<std::string> phaseNames(const EquilibriumSystem& sys) {
+  std::vector<std::string> names;
+  for (const AssemblagePhase& phase : sys.assemblage().phases) names.push_back(phase.name);
+  return names;
+}
+
+// The phases of the assemblage in excess as the fluid.
+std::vector<bool> fluidPhases(const LoopState& s, const Candidate& candidate,
+                              const EquilibriumSystem& sys) {
+  std::vector<bool> fluid(static_cast<std::size_t>(sys.assemblage().phaseCount()), false);
+  for (std::size_t j = 0; j < candidate.phases.size(); ++j)
+    fluid[j] = s.c.setup.phases[static_cast<std::size_t>(candidate.phases[j])].fluidExcess;
+  return fluid;
+}
+
 void writeBulkPoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Candidate& candidate,
-                    const AssemblageOutput& out, const PointResult&, const BulkPoint& b) {
+                    const AssemblageOutput& out, const BulkPoint& b) {
   const PhaseDiagramSetup& setup = s.c.setup;
   const unsigned mask = s.resultsMask();
-  const Assemblage& a = sys.assemblage();
-  std::vector<bool> fluid;
-  std::vector<std::string> phases;
-  for (int j = 0; j < a.phaseCount(); ++j) {
-    phases.push_back(a.phases[static_cast<std::size_t>(j)].name);
-    const int k = j < static_cast<int>(candidate.phases.size())
-                      ? candidate.phases[static_cast<std::size_t>(j)]
-                      : -1;
-    fluid.push_back(k >= 0 && setup.phases[static_cast<std::size_t>(k)].fluidExcess);
-  }
+  const std::vector<std::string> phases = phaseNames(sys);
+  const std::vector<bool> fluid = fluidPhases(s, candidate, sys);
   if (setup.bulkComposition.range())
     io.putstr(0, "  prop  " + decimalText(b.bulk.proportion, 4), 1, mask);
   ModesRowOptions o;
@@ -254,11 +262,10 @@ void writeBulkPoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Candidat
   o.uncertain = b.uncertain;
   modesRow(io, phases, fluid, b.pseudo, o, mask);
   muBulkLines(io, out.components, componentPotentials(sys), b.bulk.bulk, mask);
-  const std::vector<Real> composition = makecomp(sys, sys.unknownCount());
-  rockBulkLines(io, phases, fluid, out.components, composition, b.pseudo,
-                a.basis == ModeBasis::element);
+  rockBulkLines(io, phases, fluid, out.components, b.pseudo.composition, b.pseudo,
+                sys.assemblage().basis == ModeBasis::element);
   if (s.c.script.printbulkinfo == kUsePreset)
-    molPercentRows(io, phases, out.components, composition, mask);
+    molPercentRows(io, phases, out.components, b.pseudo.composition, mask);
 }
 
 // The projected compositions of a point's phases (and of its bulk when
@@ -266,11 +273,8 @@ void writeBulkPoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Candidat
 ProjectionRows projectionOf(LoopState& s, EquilibriumSystem& sys, const Candidate& candidate,
                             const BulkPoint& b) {
   const PhaseDiagramSetup& setup = s.c.setup;
-  const Assemblage& a = sys.assemblage();
-  std::vector<std::string> phases;
   std::vector<bool> from;
-  for (int j = 0; j < a.phaseCount(); ++j) {
-    phases.push_back(a.phases[static_cast<std::size_t>(j)].name);
+  for (int j = 0; j < sys.assemblage().phaseCount(); ++j) {
     const int k = j < static_cast<int>(candidate.phases.size())
                       ? candidate.phases[static_cast<std::size_t>(j)]
                       : -1;
@@ -279,7 +283,9 @@ ProjectionRows projectionOf(LoopState& s, EquilibriumSystem& sys, const Candidat
   }
   std::vector<Real> bulk;
   if (setup.projcomp && setup.bulk) bulk = b.bulk.bulk;
-  return projectPoint(setup.plane, phases, from, makecomp(sys, sys.unknownCount()), bulk);
+  const std::vector<Real> composition =
+      setup.bulk ? b.pseudo.composition : makecomp(sys, sys.unknownCount());
+  return projectPoint(setup.plane, phaseNames(sys), from, composition, bulk);
 }
 
 // A minimisation's bookkeeping of an accepted point.
@@ -475,15 +481,6 @@ int solvePoint(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set
   return code;
 }
 
-// The phases of the assemblage in excess as the fluid.
-std::vector<bool> fluidPhases(const LoopState& s, const Candidate& candidate,
-                              const EquilibriumSystem& sys) {
-  std::vector<bool> fluid(static_cast<std::size_t>(sys.assemblage().phaseCount()), false);
-  for (std::size_t j = 0; j < candidate.phases.size(); ++j)
-    fluid[j] = s.c.setup.phases[static_cast<std::size_t>(candidate.phases[j])].fluidExcess;
-  return fluid;
-}
-
 bool knownToSimplecalc(int fluidtype) {
   return fluidtype >= kFluidSeveral && fluidtype <= kFluidAqueousMixed &&
          fluidtype != kFluidSeparate;
@@ -669,7 +666,7 @@ std::vector<PointResult> solve(Io& io, LoopState& s, const Candidate& candidate)
       if (setup.uncertainties && s.c.dataset != nullptr)
         r.sd = pointUncertainties(sys, *s.c.dataset, s.c.tables);
       printresults(io, w, out, r, lineStarted, s.resultsMask());
-      if (setup.bulk) writeBulkPoint(io, s, sys, candidate, out, r, b);
+      if (setup.bulk) writeBulkPoint(io, s, sys, candidate, out, b);
       ProjectionRows projected;
       if (setup.project) {
         projected = projectionOf(s, sys, candidate, b);
