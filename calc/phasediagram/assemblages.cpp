@@ -76,6 +76,13 @@ bool representsEveryComponent(const Assemblage& system, const std::vector<int>& 
   return true;
 }
 
+// The bulk at the ends of its range (one composition: itself).
+std::vector<std::vector<Real>> bulkEnds(const BulkComposition& bulk) {
+  std::vector<std::vector<Real>> ends{bulkAt(bulk, 1).bulk};
+  if (bulk.count() > 1) ends.push_back(bulkAt(bulk, bulk.count()).bulk);
+  return ends;
+}
+
 // Whether the bulk (both ends of a range) can be made from the end-members
 // of the given phases: otherwise the mass balance has no solution.
 bool bulkInReach(const Assemblage& system, const std::vector<int>& phases,
@@ -92,10 +99,8 @@ bool bulkInReach(const Assemblage& system, const std::vector<int>& phases,
     for (int k = 0; k < n; ++k)
       a[static_cast<std::size_t>(c * n + k)] =
           system.amount(c, members[static_cast<std::size_t>(k)]);
-  for (int end = 1; end <= bulk.count(); end += std::max(1, bulk.count() - 1)) {
-    const std::vector<Real> b = bulkAt(bulk, end).bulk;
+  for (const std::vector<Real>& b : bulkEnds(bulk))
     if (solveLinear(nc, n, a, b).residual > kMassBalanceResidual) return false;
-  }
   return true;
 }
 
@@ -107,11 +112,9 @@ bool phasesMadeFromBulk(const Assemblage& system, const std::vector<int>& phases
                         const BulkComposition& bulk) {
   const int nc = system.componentCount();
   std::vector<bool> present(static_cast<std::size_t>(nc), false);
-  for (int end = 1; end <= bulk.count(); end += std::max(1, bulk.count() - 1)) {
-    const std::vector<Real> b = bulkAt(bulk, end).bulk;
+  for (const std::vector<Real>& b : bulkEnds(bulk))
     for (int c = 0; c < nc; ++c)
       if (b[static_cast<std::size_t>(c)] > 0) present[static_cast<std::size_t>(c)] = true;
-  }
   for (int j : phases) {
     const AssemblagePhase& p = system.phases[static_cast<std::size_t>(j)];
     if (p.kind == PhaseKind::mu) continue;
@@ -373,9 +376,9 @@ void runassemblages(Io& io, LoopContext& c) {
   // a minimisation to be drawn as it is shows its winners' fields, not the
   // assemblages it tried
   const bool drawWinners = c.drawnames && setup.dogmin;
-  if (drawWinners) state.drawing.width = 2;
-  for (const std::vector<Candidate>& list : lists)
-    if (!drawWinners)
+  state.drawing.width = 2;
+  if (!drawWinners)
+    for (const std::vector<Candidate>& list : lists)
       state.drawing.width = std::max(state.drawing.width, drawingWidth(list, setup.bulk));
   if (c.drawnames && state.drawingWanted())
     drawingFileHead(io, c.label, state.drawing.width, system.componentCount());

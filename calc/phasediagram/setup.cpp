@@ -75,6 +75,12 @@ std::vector<std::string> endMemberNames(const Assemblage& system) {
   return names;
 }
 
+std::vector<std::string> componentsOf(const Assemblage& system) {
+  std::vector<std::string> names;
+  for (int c = 0; c < system.componentCount(); ++c) names.push_back(system.componentName(c));
+  return names;
+}
+
 // Per component of the system: whether some phase in excess holds it.
 std::vector<bool> heldByExcess(const Assemblage& system, const PhaseDiagramSetup& setup) {
   std::vector<bool> held(static_cast<std::size_t>(system.componentCount()), false);
@@ -104,8 +110,7 @@ void projectionquestions(Io& io, const ScriptSettings& script, const Assemblage&
   setup.plane = ProjectionPlane{};
   if (!setup.project) return;
   ProjectionInput in;
-  for (int c = 0; c < system.componentCount(); ++c)
-    in.components.push_back(system.componentName(c));
+  in.components = componentsOf(system);
   in.heldByExcess = heldByExcess(system, setup);
   for (const ChosenPhase& p : setup.phases)
     if (p.excess) in.from.push_back(p.name);
@@ -146,8 +151,7 @@ void gibbsAtCentre(Io& io, const Assemblage& system, const WindowState& w,
 BulkSetupInput bulkInput(const Assemblage& system, const PhaseDiagramSetup& setup,
                          const ScriptSettings& script) {
   BulkSetupInput in;
-  for (int c = 0; c < system.componentCount(); ++c)
-    in.components.push_back(system.componentName(c));
+  in.components = componentsOf(system);
   for (const AssemblagePhase& p : system.phases) {
     if (p.kind == PhaseKind::mu) continue;
     in.phases.push_back(p.name);
