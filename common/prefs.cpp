@@ -43,6 +43,12 @@ std::string nameValue(const Tokens& line) {
   return line[2] == "yes" ? line[3] : line[2];
 }
 
+// The whole number that follows the key; false when none does.
+bool integerValue(const Tokens& line, int& value) {
+  std::string message;
+  return readInteger(line[2], value, message);
+}
+
 void applyCalculatorKey(const std::string& key, const Tokens& line, Prefs& prefs) {
   if (key == "makeps") {
     prefs.makeps = switchValue(line);
@@ -63,12 +69,10 @@ void applyCalculatorKey(const std::string& key, const Tokens& line, Prefs& prefs
     prefs.datafile = cut20(nameValue(line));
   } else if (key == "setpagewidth") {
     int width;
-    std::string message;
-    if (readInteger(line[2], width, message)) prefs.pagewidth = std::clamp(width, 80, 250);
+    if (integerValue(line, width)) prefs.pagewidth = std::clamp(width, 80, 250);
   } else if (key == "calcmode") {
     int mode;
-    std::string message;
-    if (readInteger(line[2], mode, message)) prefs.calcmode = mode;
+    if (integerValue(line, mode)) prefs.calcmode = mode;
   } else if (key == "all-in-one") {
     prefs.allInOne = switchValue(line);
   } else if (key == "utf8console") {
@@ -83,12 +87,10 @@ void applyCalculatorKey(const std::string& key, const Tokens& line, Prefs& prefs
     prefs.drawnames = switchValue(line);
   } else if (key == "gridlimit") {
     int limit;
-    std::string message;
-    if (readInteger(line[2], limit, message) && limit > 0) prefs.gridlimit = limit;
+    if (integerValue(line, limit) && limit > 0) prefs.gridlimit = limit;
   } else if (key == "threads") {
     int threads;
-    std::string message;
-    if (readInteger(line[2], threads, message) && threads > 0) prefs.threads = threads;
+    if (integerValue(line, threads) && threads > 0) prefs.threads = threads;
   }
   // axfile, setpagelength and unknown keys are accepted and ignored
 }
@@ -119,8 +121,7 @@ void applyPlotterKey(const std::string& key, const Tokens& line, Prefs& prefs) {
     prefs.axfile = cut20(nameValue(line));
   } else if (key == "calcmode") {
     int mode;
-    std::string message;
-    if (readInteger(line[2], mode, message)) prefs.calcmode = mode;
+    if (integerValue(line, mode)) prefs.calcmode = mode;
   } else if (key == "all-in-one") {
     prefs.allInOne = switchValue(line);
   } else if (key == "utf8console") {
