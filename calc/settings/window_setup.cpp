@@ -244,8 +244,17 @@ void lnaDiagram(Io& io, WindowState& w, const ScriptSettings& s, bool Tcalculate
   w.othervariable = kVarLna;
   calculatedWindow(io, w, Tcalculated, four[0], four[1], v);
   Real low = four[2], high = four[3];
-  logalowhigh(io, low, high, steppedStrict(v));
   Real scale = w.logsBase10 ? std::log(10.0L) : 1;
+  logalowhigh(io, low, high, steppedStrict(v));
+  // a log to the base 10 near the largest number has no natural log to hold
+  while (!std::isfinite(low * scale) || !std::isfinite(high * scale)) {
+    io.putstr(0, logName + " window beyond the numbers held - try again", 1, kToConsoleLog);
+    int n = 2;
+    std::vector<Real> pair = promptreals(io, logName + " low,high", n);
+    low = pair[0];
+    high = pair[1];
+    logalowhigh(io, low, high, steppedStrict(v));
+  }
   w.lnalow = low * scale;
   w.lnahigh = high * scale;
   listlna(io, w, 1, w.lnalow, w.lnahigh);

@@ -23,7 +23,8 @@ int decimalsNeeded(Real x, int most) {
 }
 
 std::string decimalText(Real x, int d) {
-  if (std::fabs(x) < 1e4L) return realToText(x, d, Digits::fixed);
+  // (a value that is no number is written by name)
+  if (!std::isfinite(x) || std::fabs(x) < 1e4L) return realToText(x, d, Digits::fixed);
   // fixed notation gives up on long digit strings; ask for them by count
   int integerDigits = static_cast<int>(std::floor(std::log10(std::fabs(x)))) + 1;
   return realToText(x, std::min(integerDigits + d, 20), Digits::significant);

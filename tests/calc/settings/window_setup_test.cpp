@@ -172,6 +172,22 @@ TEST(DiagramWindowSetup, LogActivityAndMuDiagrams) {
     EXPECT_EQ(w.othervariable, kVarLna);
   }
   {
+    // a base-10 window whose natural log is beyond the numbers held is
+    // asked for again
+    Dialogue d("y\n400 800 -1e4932 0\n-3.25 0.5\n0.75\n5\nrutile\n");
+    WindowState w;
+    w.diagrammode = kDiagramTlna;
+    w.lnaName = "ru";
+    diagramwindowsetup(d.io, w, scriptDefaults(), true, 1, "", FluidPresence{});
+    EXPECT_NE(
+        d.console().find("log a window beyond the numbers held - try again\nlog a low,high : "),
+        std::string::npos)
+        << d.console();
+    EXPECT_NEAR(w.lnalow, -3.25L * std::log(10.0L), 1e-17L);
+    EXPECT_NEAR(w.lnahigh, 0.5L * std::log(10.0L), 1e-17L);
+    EXPECT_EQ(w.rows[0].values.size(), 6u);
+  }
+  {
     Dialogue d("2 10 -300 -250\n10\n600\n");
     WindowState w;
     w.diagrammode = kDiagramPmu;

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
+#include "common/numbers.h"
 #include "tests/calc/settings/dialogue.h"
 
 namespace pf {
@@ -243,6 +245,22 @@ TEST(WindowPrinters, MarkValuesOutsideTheWindow) {
   }
   w.Tdec = 0;
   EXPECT_EQ(windowT(w, 500.4L), "500");
+}
+
+}  // namespace
+}  // namespace pf
+
+namespace pf {
+namespace {
+
+// Large values are written digit by digit; a value that is no number is
+// written by name, whatever its size.
+TEST(DecimalText, LargeValuesAndValuesThatAreNoNumbers) {
+  EXPECT_EQ(decimalText(123456.789L, 2), "123456.79");
+  EXPECT_EQ(decimalText(std::numeric_limits<Real>::infinity(), 2), "infinite");
+  EXPECT_EQ(decimalText(-std::numeric_limits<Real>::infinity(), 4),
+            realToText(-std::numeric_limits<Real>::infinity(), 4, Digits::fixed));
+  EXPECT_EQ(decimalText(std::numeric_limits<Real>::quiet_NaN(), 2), "NaN");
 }
 
 }  // namespace
