@@ -397,9 +397,14 @@ void setx(Io& io, LoopState& s, EquilibriumSystem& sys, const Settings& set, con
   for (std::size_t i = 0; i < setup.isopleths.size(); ++i) {
     if (set.isoplethQuantity[i] < 0 || setup.isopleths[i].mode) continue;
     const IsoplethSetting& iso = setup.isopleths[i];
-    for (int j = 0; j < sys.assemblage().phaseCount(); ++j)
-      if (sys.variableQuantity(j, iso.variable) == set.isoplethQuantity[i])
+    // the isopleth's own phase: another may have fewer variables
+    const PhaseRef& ref = setup.phases[static_cast<std::size_t>(iso.phase)].ref;
+    for (int j = 0; j < sys.assemblage().phaseCount(); ++j) {
+      const AssemblagePhase& phase = sys.assemblage().phases[static_cast<std::size_t>(j)];
+      if (phase.kind == PhaseKind::solution && phase.index == ref.index &&
+          sys.variableQuantity(j, iso.variable) == set.isoplethQuantity[i])
         legalOrder(io, s, sys, j, iso.variable);
+    }
   }
   std::size_t varied = 0;
   for (std::size_t i = 0; i < setup.activities.size(); ++i) {

@@ -264,6 +264,26 @@ TEST(Loop, PurePhasesAreHandedToTheReactionsCalculation) {
   EXPECT_EQ(rows, 4);
 }
 
+// An isopleth on garnet's second variable, z(g), with orthopyroxene (one
+// variable) before garnet in the assemblage: the starting order is worked
+// for garnet alone, and every accepted point holds z(g) at its value.
+TEST(Loop, IsoplethOnALaterPhasesSecondVariable) {
+  Mode1Run run(
+      "which opx g pl ky q\nsetexcess\nsetvar 4\ncalctatp no\n"
+      "setTwindow 600 750\nsetPwindow 4 14\nsetTinterval 50\nsetPinterval 5\n",
+      "z(g) m(g)\n0.125\n0.0625\n");
+  try {
+    run.run();
+  } catch (...) {
+    ADD_FAILURE() << run.d.console();
+  }
+  const std::string out = run.results();
+  std::vector<testing::PointRow> rows = testing::resultsRows(out);
+  ASSERT_FALSE(rows.empty()) << out;
+  for (const testing::PointRow& r : rows)
+    EXPECT_NEAR(r.variables.at("z(g)").value, 0.125L, r.variables.at("z(g)").half) << out;
+}
+
 TEST(Loop, FaultsInTheSetUpStopTheRun) {
   // a starting guess outside its range stops the a-x reading
   Bombed guess = bombOf([] { Mode1Run run("xyzguess x(ol) 1.5\n", ""); });
